@@ -1,0 +1,38 @@
+# Library targets follow the folders under src/: "foundation/sys" becomes trqx_foundation_sys.
+function(trqx_target_name folder out)
+  string(REPLACE "/" "_" name ${folder})
+  set(${out} trqx_${name} PARENT_SCOPE)
+endfunction()
+
+# trqx_layer(folder [lower folders...]): one static library of the folder's own sources,
+# linking only the layers below it.
+function(trqx_layer folder)
+  file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/${folder}/*.cpp)
+  if(NOT sources)
+    return()
+  endif()
+  trqx_target_name(${folder} target)
+  add_library(${target} STATIC ${sources})
+  target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  set(deps)
+  foreach(lower IN LISTS ARGN)
+    trqx_target_name(${lower} lower_target)
+    if(TARGET ${lower_target})
+      list(APPEND deps ${lower_target})
+    endif()
+  endforeach()
+  target_link_libraries(${target} PUBLIC ${deps} Threads::Threads)
+  set_property(GLOBAL APPEND PROPERTY TRQX_LAYERS ${folder})
+endfunction()
+
+# Every layer library, highest first, for test and program targets.
+function(trqx_all_layers out)
+  get_property(folders GLOBAL PROPERTY TRQX_LAYERS)
+  list(REVERSE folders)
+  set(result)
+  foreach(folder IN LISTS folders)
+    trqx_target_name(${folder} target)
+    list(APPEND result ${target})
+  endforeach()
+  set(${out} ${result} PARENT_SCOPE)
+endfunction()
