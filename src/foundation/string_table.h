@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string_view>
 
 namespace trqx {
@@ -11,6 +12,25 @@ class StringTable {
   virtual ~StringTable() = default;
   // The text of a number; empty for a number the table does not hold.
   virtual std::string_view Text(std::uint32_t number) const = 0;
+};
+
+// One numbered text of a fixed table.
+struct StringTableEntry {
+  std::uint32_t m_number;
+  std::string_view m_text;
+};
+
+// A table over a fixed array of entries with unique numbers; the array (and the texts it
+// points to) must outlive the table. The programs' tables are of this kind, and tests
+// use it for tables of their own.
+class CFixedStringTable final : public StringTable {
+ public:
+  explicit constexpr CFixedStringTable(std::span<const StringTableEntry> entries)
+      : m_entries(entries) {}
+  std::string_view Text(std::uint32_t number) const override;
+
+ private:
+  std::span<const StringTableEntry> m_entries;
 };
 
 // The three programs' tables; client_strings.h, server_strings.h and converter_strings.h
