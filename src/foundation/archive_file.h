@@ -5,6 +5,7 @@
 
 #include "foundation/archive.h"
 #include "foundation/file_error.h"
+#include "foundation/locked_file.h"
 
 namespace trqx {
 
@@ -12,11 +13,19 @@ namespace trqx {
 // The file is held under an exclusive lock while written. On failure error is filled.
 bool SaveArchiveFile(const std::string& path, const TokenList& tokens, CFileError& error);
 
-// Reads the file (created empty when missing) in 500-byte chunks under an exclusive
-// lock and hands each record that has tokens to onRecord; a false from onRecord stops.
+// Reads the file (created empty when missing) in 500-byte chunks with writers locked out
+// and hands each record that has tokens to onRecord; a false from onRecord stops.
+// kFileError: error is filled. kBadRecord: a quoted token held a line feed or never ended.
+// kRejected: onRecord returned false. Records handed over before a failure stay handed.
 enum class ArchiveLoad { kOk, kFileError, kBadRecord, kRejected };
 ArchiveLoad LoadArchiveFile(const std::string& path,
                             const std::function<bool(const TokenList&)>& onRecord,
                             CFileError& error);
+
+// The reading part of LoadArchiveFile, for a file the caller opened itself (for example
+// one that must exist): reads from the file position to the end.
+ArchiveLoad ReadArchiveRecords(LockedFile& file,
+                               const std::function<bool(const TokenList&)>& onRecord,
+                               CFileError& error);
 
 }  // namespace trqx

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "foundation/archive.h"
@@ -24,6 +27,170 @@ enum class CsvState : std::uint8_t {
 
 enum class CsvStatus { kPending, kRecord, kBadRecord };
 
+namespace csv_detail {
+
+// What a byte is to the tokenizer. A separator that is itself a line feed, carriage return
+// or double quote counts as that byte, never as a separator.
+enum ByteClass : std::uint8_t { kLineFeed, kSeparator, kQuote, kCarriageReturn, kOther };
+inline constexpr int kClassCount = 5;
+inline constexpr int kStateCount = 7;
+
+using ByteClasses = std::array<std::uint8_t, 256>;
+
+constexpr ByteClasses MakeByteClasses(char separator) {
+  ByteClasses classes{};
+  for (auto& c : classes) {
+    c = kOther;
+  }
+  classes[static_cast<unsigned char>(separator)] = kSeparator;
+  classes[static_cast<unsigned char>('"')] = kQuote;
+  classes[static_cast<unsigned char>('\r')] = kCarriageReturn;
+  classes[static_cast<unsigned char>('\n')] = kLineFeed;
+  return classes;
+}
+
+// One transition: the next state, whether a new (empty) token starts, and whether the byte
+// is appended to the last token (after the new one was started).
+struct Step {
+  CsvState next;
+  bool newToken;
+  bool append;
+};
+
+// The state table. A carriage return is ignored in every state; complete and error are
+// final until the caller resets.
+constexpr Step Transition(CsvState state, ByteClass byte) {
+  using S = CsvState;
+  if (byte == kCarriageReturn || state == S::kComplete || state == S::kError) {
+    return {state, false, false};
+  }
+  switch (state) {
+    case S::kStart:
+    case S::kAfterSeparator:
+      // Every byte starts a token, except a line feed in state 0: a record with no tokens.
+      switch (byte) {
+        case kLineFeed:
+          return {S::kComplete, state == S::kAfterSeparator, false};
+        case kSeparator:
+          return {S::kAfterSeparator, true, false};
+        case kQuote:
+          return {S::kQuoted, true, false};
+        default:
+          return {S::kBare, true, true};
+      }
+    case S::kQuoted:
+      switch (byte) {
+        case kLineFeed:
+          return {S::kError, false, false};
+        case kQuote:
+          return {S::kQuoteInQuoted, false, false};
+        default:  // the separator too
+          return {S::kQuoted, false, true};
+      }
+    case S::kQuoteInQuoted:
+      switch (byte) {
+        case kLineFeed:
+          return {S::kComplete, false, false};
+        case kSeparator:
+          return {S::kAfterSeparator, false, false};
+        case kQuote:  // a doubled quote stands for one
+          return {S::kQuoted, false, true};
+        default:
+          return {S::kBare, false, true};
+      }
+    case S::kBare:
+      switch (byte) {
+        case kLineFeed:
+          return {S::kComplete, false, false};
+        case kSeparator:
+          return {S::kAfterSeparator, false, false};
+        default:  // a quote inside a bare token is kept
+          return {S::kBare, false, true};
+      }
+    default:
+      return {state, false, false};
+  }
+}
+
+// End of input in a state: whether a final empty token starts, and the outcome. kPending
+// means nothing was pending (no bytes since the last record).
+struct EndStep {
+  bool newToken;
+  CsvStatus status;
+};
+
+constexpr EndStep EndOfInput(CsvState state) {
+  switch (state) {
+    case CsvState::kQuoteInQuoted:
+    case CsvState::kBare:
+      return {false, CsvStatus::kRecord};
+    case CsvState::kAfterSeparator:
+      return {true, CsvStatus::kRecord};
+    case CsvState::kQuoted:
+    case CsvState::kError:
+      return {false, CsvStatus::kBadRecord};
+    default:
+      return {false, CsvStatus::kPending};
+  }
+}
+
+struct Table {
+  std::array<Step, kStateCount * kClassCount> steps;
+  // True where a byte only appends and keeps the state: runs of such bytes are copied whole.
+  std::array<bool, kStateCount * kClassCount> appendRun;
+};
+
+constexpr Table MakeTable() {
+  Table table{};
+  for (int s = 0; s < kStateCount; ++s) {
+    for (int c = 0; c < kClassCount; ++c) {
+      const Step step = Transition(static_cast<CsvState>(s), static_cast<ByteClass>(c));
+      table.steps[s * kClassCount + c] = step;
+      table.appendRun[s * kClassCount + c] =
+          step.append && !step.newToken && step.next == static_cast<CsvState>(s);
+    }
+  }
+  return table;
+}
+
+inline constexpr Table kTable = MakeTable();
+
+// Feeds bytes [p, end) through the table, telling emitter NewToken() and Append(bytes,
+// count); stops after the byte that completes the record or makes it bad. Returns the
+// position past the last byte consumed.
+template <class Emitter>
+const char* Run(CsvState& state, const ByteClasses& classes, const char* p, const char* end,
+                Emitter& emitter) {
+  while (p != end) {
+    const int row = static_cast<int>(state) * kClassCount;
+    const char* runStart = p;
+    while (p != end && kTable.appendRun[row + classes[static_cast<unsigned char>(*p)]]) {
+      ++p;
+    }
+    if (p != runStart) {
+      emitter.Append(runStart, static_cast<std::size_t>(p - runStart));
+      if (p == end) {
+        break;
+      }
+    }
+    const Step& step = kTable.steps[row + classes[static_cast<unsigned char>(*p)]];
+    if (step.newToken) {
+      emitter.NewToken();
+    }
+    if (step.append) {
+      emitter.Append(p, 1);
+    }
+    ++p;
+    state = step.next;
+    if (state == CsvState::kComplete || state == CsvState::kError) {
+      break;
+    }
+  }
+  return p;
+}
+
+}  // namespace csv_detail
+
 // Turns a byte stream, fed in chunks of any size, into one token list per record.
 class CsvLineReader {
  public:
@@ -31,9 +198,12 @@ class CsvLineReader {
 
   // Consumes bytes up to and including the end of one record. used receives the number
   // of bytes consumed. kRecord: Tokens() holds the record; call Reset() before feeding
-  // the rest. kPending: all of data was consumed and the record goes on.
+  // the rest. kPending: all of data was consumed and the record goes on. kBadRecord: a
+  // quoted token held a line feed. After kRecord or kBadRecord, Feed consumes nothing and
+  // repeats its result until Reset().
   CsvStatus Feed(std::string_view data, std::size_t& used);
-  // End of input: completes a pending record or reports an unterminated quote.
+  // End of input: kRecord completes a pending record, kBadRecord reports an unterminated
+  // quote (or an earlier bad record), kPending says no bytes were pending.
   CsvStatus Finish();
 
   const TokenList& Tokens() const { return m_tokens; }
@@ -41,9 +211,9 @@ class CsvLineReader {
   void Reset();
 
  private:
-  char m_separator;
   CsvState m_state = CsvState::kStart;
   TokenList m_tokens;
+  csv_detail::ByteClasses m_classes;
 };
 
 // A cell of a buffer split in place: its bytes are buffer[offset, offset + length).
@@ -52,20 +222,84 @@ struct CellRef {
   std::uint32_t length = 0;
 };
 
+// Why the last Split returned false.
+enum class CsvSplitError { kNone, kBadRecord, kTooLarge };
+
 // Zero-copy reading of a whole file held in memory (desk files of any size): the same
 // state table, but each token's unquoted bytes are written back into buffer at or before
 // where they were read, so every cell is a span of the buffer and no cell costs a heap
 // string. Calls onRecord(const std::vector<CellRef>&) for each record (records with no
-// tokens included, so callers can count lines). Returns false at a bad record, after the
-// records before it were handed over. buffer must be below 4 GiB.
+// tokens included, so callers can count lines; the vector is reused between calls). Returns
+// false at a bad record, after the records before it were handed over, or, without
+// touching buffer, when buffer is 4 GiB or more; LastError() says which.
 class CsvInPlaceSplitter {
  public:
+  static constexpr std::uint64_t kMaxBufferSize = std::uint64_t{1} << 32;  // exclusive
+
   explicit CsvInPlaceSplitter(char separator) : m_separator(separator) {}
   template <class OnRecord>
   bool Split(std::string& buffer, OnRecord&& onRecord);
+  CsvSplitError LastError() const { return m_lastError; }
 
  private:
+  // Writes each token's bytes back at the write offset, which never passes the read one.
+  struct InPlaceEmitter {
+    char* buffer;
+    std::uint32_t write;
+    std::vector<CellRef>& cells;
+
+    void NewToken() { cells.push_back(CellRef{write, 0}); }
+    void Append(const char* bytes, std::size_t count) {
+      char* target = buffer + write;
+      if (target != bytes) {
+        std::memmove(target, bytes, count);
+      }
+      write += static_cast<std::uint32_t>(count);
+      cells.back().length += static_cast<std::uint32_t>(count);
+    }
+  };
+
   char m_separator;
+  CsvSplitError m_lastError = CsvSplitError::kNone;
 };
+
+template <class OnRecord>
+bool CsvInPlaceSplitter::Split(std::string& buffer, OnRecord&& onRecord) {
+  m_lastError = CsvSplitError::kNone;
+  if (buffer.size() >= kMaxBufferSize) {
+    m_lastError = CsvSplitError::kTooLarge;
+    return false;
+  }
+  const csv_detail::ByteClasses classes = csv_detail::MakeByteClasses(m_separator);
+  std::vector<CellRef> cells;
+  InPlaceEmitter emitter{buffer.data(), 0, cells};
+  const char* p = buffer.data();
+  const char* const end = p + buffer.size();
+  CsvState state = CsvState::kStart;
+  while (p != end) {
+    p = csv_detail::Run(state, classes, p, end, emitter);
+    if (state == CsvState::kError) {
+      m_lastError = CsvSplitError::kBadRecord;
+      return false;
+    }
+    if (state == CsvState::kComplete) {
+      onRecord(std::as_const(cells));
+      cells.clear();
+      state = CsvState::kStart;
+    }
+  }
+  const csv_detail::EndStep last = csv_detail::EndOfInput(state);
+  if (last.status == CsvStatus::kBadRecord) {
+    m_lastError = CsvSplitError::kBadRecord;
+    return false;
+  }
+  if (last.status == CsvStatus::kRecord) {
+    if (last.newToken) {
+      emitter.NewToken();
+    }
+    onRecord(std::as_const(cells));
+  }
+  return true;
+}
 
 }  // namespace trqx
