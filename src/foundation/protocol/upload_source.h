@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "foundation/file_error.h"
+#include "foundation/locked_file.h"
+
+namespace trqx {
+
+// The file a client sends, read piece by piece. One file at a time.
+class CUploadSource {
+ public:
+  virtual ~CUploadSource() = default;
+  // Opens the file for reading, shared with other readers, no writer allowed while it is
+  // open; closes any file still open first. On failure nothing is open and error is filled.
+  virtual bool Open(const std::string& path, CFileError& error) = 0;
+  // Reads up to size bytes; got is 0 only at the end of the file.
+  virtual bool Read(char* buffer, std::size_t size, std::size_t& got, CFileError& error) = 0;
+  // Closes the file if one is open.
+  virtual void Close() = 0;
+  virtual bool IsOpen() const = 0;
+};
+
+// Upload file on disk, held under a deny-write lock while it is sent.
+class CDiskUploadSource : public CUploadSource {
+ public:
+  bool Open(const std::string& path, CFileError& error) override;
+  bool Read(char* buffer, std::size_t size, std::size_t& got, CFileError& error) override;
+  void Close() override;
+  bool IsOpen() const override { return m_file.IsOpen(); }
+
+ private:
+  LockedFile m_file;
+};
+
+}  // namespace trqx
