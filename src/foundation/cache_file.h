@@ -24,8 +24,10 @@ std::string BasketFileNamePart(std::string_view basketId);
 // basket text, or basket text "-" suffix when the suffix is not empty.
 std::string CacheFileName(std::time_t when, std::string_view basket, std::string_view suffix);
 
-// Writes the header line, then one line per data record, into cacheDir/CacheFileName,
-// replacing an existing file. On failure error is filled.
+// Writes the header line (even with no values), then one line per data record, into
+// cacheDir/CacheFileName, replacing an existing file under an exclusive lock. Each line is a
+// record line (kind, key, values) ending "\r\n"; no extra line feed follows. On failure
+// error is filled.
 bool WriteCacheFile(const std::string& cacheDir, std::string_view basket, std::string_view suffix,
                     const CCacheEntry& header, const std::vector<CCacheEntry>& data,
                     std::time_t when, CFileError& error);
