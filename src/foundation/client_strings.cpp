@@ -47,6 +47,7 @@ constexpr std::array kEntries{
                      "For Open Norvane Uploads the PRICINGNUMBER should be zero."},
     StringTableEntry{kMsgRegistryReadFailed, "Failed reading registry key %1, error code=%2"},
 };
+static_assert(NumbersAreUnique(kEntries));
 
 }  // namespace
 

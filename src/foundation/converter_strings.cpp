@@ -18,6 +18,7 @@ constexpr std::array kEntries{
     StringTableEntry{kMsgBadFormatFile,
                      "The Norvane upload field format file, %1, has a bad format. "},
 };
+static_assert(NumbersAreUnique(kEntries));
 
 }  // namespace
 

@@ -28,16 +28,31 @@ class CLogEntry {
   static constexpr std::size_t kTextLength = 200;
   static constexpr std::size_t kRecordLength = 248;  // without the line feed
 
+  // Level -1, category 0, number 0, blank texts.
   CLogEntry();
-  // Text from the table's entry for number, "%1"/"%2" replaced by the first two args
-  // ("%1" by a blank when there are none), blank-padded or cut to 200 characters.
+  // Date and time from the local form of time (zeros when it has none with a four-digit
+  // year). Text from the table's entry for number (empty for a number the table lacks),
+  // every "%1" and "%2" replaced in one pass by the first two args ("%1" by a blank when
+  // there are none; "%2" stays with fewer than two), control characters made blanks so a
+  // record stays one line, then blank-padded or cut to 200 characters.
   CLogEntry(std::time_t time, LogLevel level, LogCategory category, std::uint32_t number,
             const std::vector<std::string>& args, const StringTable& table);
 
+  // The 248 characters of the record, without its line feed: date, time, level text
+  // (7 blanks for a level other than 1, 2, 4), category text (server only, 10 blanks
+  // otherwise or for a category above 3), number "%8u", text; each column fitted to its
+  // width. A number above 99999999 does not fit and is written as 99999999.
   std::string Format(LogFlavour flavour) const;
-  // Fails, leaving the entry unchanged, unless record is exactly 248 characters.
+  // Fails, leaving the entry unchanged, unless record is exactly 248 characters. Otherwise
+  // takes the date, time and text columns as they are, the level by exact comparison (-1
+  // for any other text), the number from the digits after leading blanks (up to the first
+  // other character, 0 for none), and on the server the category by exact comparison (0
+  // for any other text; always 0 for the client and the converter).
   bool Parse(std::string_view record, LogFlavour flavour);
-  // True unless this entry's stamp is older than the given date and time.
+  // True unless this entry's stamp is older than the given date and time: the characters
+  // are compared year (date 6-9), month (0-1), day (3-4), hour (time 0-1), minute (3-4),
+  // second (6-7); the first differing one decides. Equal stamps are not older. A missing
+  // character (a short text) compares below every other.
   bool IsNotOlder(std::string_view date, std::string_view time) const;
 
   std::string m_date;  // MM/DD/YYYY
@@ -48,8 +63,12 @@ class CLogEntry {
   std::string m_text;
 };
 
-// The window's display line for an entry (date and time, tab, level word, tabs, number,
-// tab, text); the server adds its category word as a column after the level.
+// The event-log window's line for an entry: the record's first 20 characters (date, blank,
+// time, blank), a tab, the level word ("ERROR", "WARNING", "INFO", empty for any other
+// level) and two tabs after it (one after "WARNING", which is long enough to reach the
+// next tab stop), the number, a tab, and the text without its leading blanks. The server
+// puts its category word ("SYSTEM", "FTP", "SERVER", "CLIENT", empty for any other) and
+// one tab between the level's tabs and the number.
 std::string EventLogDisplayLine(const CLogEntry& entry, LogFlavour flavour);
 
 }  // namespace trqx

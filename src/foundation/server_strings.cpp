@@ -55,6 +55,7 @@ constexpr std::array kEntries{
     StringTableEntry{kMsgSuccessfullySent, "successfully sent"},
     StringTableEntry{kMsgFailedOnSend, "failed on send"},
 };
+static_assert(NumbersAreUnique(kEntries));
 
 }  // namespace
 

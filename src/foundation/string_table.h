@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string_view>
@@ -32,6 +33,18 @@ class CFixedStringTable final : public StringTable {
  private:
   std::span<const StringTableEntry> m_entries;
 };
+
+// Whether no two entries share a number; the programs' tables check it when compiled.
+constexpr bool NumbersAreUnique(std::span<const StringTableEntry> entries) {
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    for (std::size_t j = i + 1; j < entries.size(); ++j) {
+      if (entries[i].m_number == entries[j].m_number) {
+        return false;
+      }
+    }
+  }
+  return true;
+}
 
 // The three programs' tables; client_strings.h, server_strings.h and converter_strings.h
 // name their numbers.
