@@ -10,6 +10,7 @@
 
 #include "foundation/archive.h"
 #include "foundation/cache_file.h"
+#include "foundation/field_format.h"
 #include "foundation/file_error.h"
 
 namespace trqx {

@@ -1,0 +1,210 @@
+#include "upload/fixed_mapping.h"
+
+#include <algorithm>
+#include <optional>
+#include <string_view>
+
+#include "foundation/field_format.h"
+#include "upload/conversion.h"
+#include "upload/desk_source.h"
+#include "upload/field_pipeline.h"
+#include "upload/text_rules.h"
+
+namespace trqx {
+
+namespace {
+
+constexpr int kFixedEntries = 2;  // the "CMapping" object and "StartLine"
+constexpr std::size_t kNoField = static_cast<std::size_t>(-1);
+constexpr std::string_view kDefaultTimeInForce = "DAY";
+// A line is padded with at most this many blanks beyond its length when it is reached.
+constexpr std::size_t kFillAllowance = 25;
+
+std::size_t DefaultLength(const CFieldFixedMap& field) {
+  return field.m_length < 0 ? 0 : static_cast<std::size_t>(field.m_length);
+}
+
+// A fixed mapping's view of its desk file.
+class FixedSource : public ConversionSource {
+ public:
+  explicit FixedSource(CFixedMapping& mapping) : m_mapping(mapping) {
+    for (std::size_t i = 0; i < m_mapping.m_fields.size(); ++i) {
+      if (m_mapping.m_fields[i].m_field.m_type == kTypeDataLimit) {
+        m_limitField = i;
+        break;
+      }
+    }
+  }
+
+  ConvertFailure Prepare(std::string bytes) override {
+    m_lines.Build(std::move(bytes));
+    return ConvertFailure::kNone;
+  }
+
+  std::size_t FieldCount() const override { return m_mapping.m_fields.size(); }
+  const FieldMap& Field(std::size_t index) const override { return m_mapping.m_fields[index]; }
+  int MapTypeOf(std::size_t index) const override { return m_mapping.m_fields[index].m_mapType; }
+  const std::string& ConstantOf(std::size_t index) const override {
+    return m_mapping.m_fields[index].m_constant;
+  }
+  void SetConstant(std::size_t index, const std::string& value) override {
+    m_mapping.m_fields[index].m_constant = value;
+  }
+
+  std::string SourceHeaderValue(std::size_t index) const override {
+    const CFieldFixedMap& field = m_mapping.m_fields[index];
+    std::string value;
+    m_lines.Extract(field.m_line, field.m_lineOffset, field.m_length, value);
+    TrimBlanksInPlace(value);
+    if (value.empty() && !field.m_default.empty()) {
+      value.assign(field.m_default, 0, DefaultLength(field));
+    }
+    return value;
+  }
+
+  void ConvertRows(CUploadWriter& out, ConversionState& state, ConvertResult& result) override {
+    RowState row;
+    std::string value;
+    const std::size_t firstLine =
+        m_mapping.m_startLine < 0 ? 0 : static_cast<std::size_t>(m_mapping.m_startLine);
+    for (std::size_t r = firstLine; r < m_lines.LineCount(); ++r) {
+      row.Reset();
+      const auto line = static_cast<long long>(r);
+      const std::size_t fillLimit = m_lines.Length(line) + kFillAllowance;
+      for (std::size_t i = 0; i < m_mapping.m_fields.size(); ++i) {
+        const CFieldFixedMap& field = m_mapping.m_fields[i];
+        const long long reach = static_cast<long long>(field.m_fixedLineOffset) + field.m_length;
+        if (reach > 0) {
+          m_lines.PadTo(r, std::min(static_cast<std::size_t>(reach), fillLimit));
+        }
+        const int type = field.m_field.m_type;
+        if (!IsDataType(type)) {
+          continue;
+        }
+        switch (field.m_mapType) {
+          case kMapConstant:
+            value = field.m_constant;
+            if (type == kTypeDataTif && value.empty()) {
+              value = kDefaultTimeInForce;
+            }
+            break;
+          case kMapCell:
+            m_lines.Extract(field.m_line, field.m_lineOffset, field.m_length, value);
+            break;
+          case kMapColumn:
+            row.m_hasColumnField = true;
+            m_lines.Extract(line, field.m_fixedLineOffset, field.m_length, value);
+            break;
+          default:
+            if (type == kTypeDataOrderType) {
+              std::string limit;
+              value = AutoOrderType(LimitRaw(line, limit));
+              PlaceFieldValue(field, value, state, row);
+              continue;
+            }
+            value.clear();
+            break;
+        }
+        RunFieldPipeline(field, i, field.m_mapType, value, DefaultLength(field), state, row);
+      }
+      if (FinishRow(row, out, result) == RowEnd::kStop) {
+        break;
+      }
+    }
+  }
+
+ private:
+  // The Limit field's raw value for line r, by its own MapType, taken only when its whole
+  // range lies inside the line; nullopt otherwise.
+  std::optional<std::string_view> LimitRaw(long long r, std::string& text) const {
+    if (m_limitField == kNoField) {
+      return std::nullopt;
+    }
+    const CFieldFixedMap& limit = m_mapping.m_fields[m_limitField];
+    long long line = r;
+    long long offset = limit.m_fixedLineOffset;
+    switch (limit.m_mapType) {
+      case kMapConstant:
+        return limit.m_constant;
+      case kMapCell:
+        line = limit.m_line;
+        offset = limit.m_lineOffset;
+        break;
+      case kMapColumn:
+        break;
+      default:
+        return std::nullopt;
+    }
+    const long long length = static_cast<long long>(m_lines.Length(line));
+    if (line < 0 || static_cast<unsigned long long>(line) >= m_lines.LineCount() || offset < 0 ||
+        limit.m_length < 0 || offset + limit.m_length > length) {
+      return std::nullopt;
+    }
+    m_lines.Extract(line, offset, limit.m_length, text);
+    return text;
+  }
+
+  CFixedMapping& m_mapping;
+  DeskLines m_lines;
+  std::size_t m_limitField = kNoField;
+};
+
+MemberRead Loaded(bool ok) {
+  return ok ? MemberRead::kLoaded : MemberRead::kFailed;
+}
+
+}  // namespace
+
+CFixedMapping::CFixedMapping(bool buildFieldList, bool convertDots)
+    : CMapping(kFormatFixed, convertDots) {
+  if (buildFieldList) {
+    ReconcileFields(TheFieldFormat().UploadFields());
+  }
+}
+
+void CFixedMapping::Save(TokenList& tokens) const {
+  WriteObjectHeader(tokens, kClassName, static_cast<int>(m_fields.size()) + kFixedEntries);
+  SaveBase(tokens);
+  WriteInt(tokens, "StartLine", m_startLine);
+  for (const CFieldFixedMap& field : m_fields) {
+    field.Save(tokens);
+  }
+}
+
+bool CFixedMapping::Load(const TokenList& tokens, std::size_t& pos) {
+  m_fields.clear();
+  return LoadObject(tokens, pos, kClassName, [&](std::string_view key, std::size_t& p) {
+    if (key == CMapping::kClassName) {
+      return Loaded(LoadBase(tokens, p));
+    }
+    if (key == "StartLine") {
+      return Loaded(ReadInt(tokens, p, m_startLine));
+    }
+    if (key == CFieldFixedMap::kClassName) {
+      CFieldFixedMap field;
+      if (!field.Load(tokens, p)) {
+        return MemberRead::kFailed;
+      }
+      m_fields.push_back(std::move(field));
+      return MemberRead::kLoaded;
+    }
+    return MemberRead::kUnknownKey;
+  });
+}
+
+std::unique_ptr<CMapping> CFixedMapping::Clone() const {
+  return std::make_unique<CFixedMapping>(*this);
+}
+
+void CFixedMapping::ReconcileFields(const std::vector<OstraneField>& fields) {
+  for (std::size_t i = m_fields.size(); i < fields.size(); ++i) {
+    m_fields.emplace_back(fields[i]);
+  }
+}
+
+ConvertResult CFixedMapping::Convert(const ConvertRequest& request, std::string& currentBasketId) {
+  FixedSource source(*this);
+  return RunConversion(request, currentBasketId, m_format == kFormatFixed, m_convertDots, source);
+}
+
+}  // namespace trqx

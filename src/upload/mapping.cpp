@@ -1,0 +1,93 @@
+#include "upload/mapping.h"
+
+#include <string>
+
+#include "upload/text_rules.h"
+
+namespace trqx {
+
+namespace {
+
+constexpr int kMappingEntries = 3;
+
+// The extension a Format's mappings accept under FileMapType 1.
+std::string_view FormatExtension(int format) {
+  switch (format) {
+    case kFormatComma:
+      return ".CSV";
+    case kFormatTab:
+      return ".TXT";
+    case kFormatFixed:
+      return ".DAT";
+    default:
+      return {};
+  }
+}
+
+MemberRead Loaded(bool ok) {
+  return ok ? MemberRead::kLoaded : MemberRead::kFailed;
+}
+
+}  // namespace
+
+void CMapping::SaveBase(TokenList& tokens) const {
+  WriteObjectHeader(tokens, kClassName, kMappingEntries);
+  WriteInt(tokens, "FileMapType", m_fileMapType);
+  WriteString(tokens, "Filename", m_filename);
+  WriteInt(tokens, "Format", m_format);
+}
+
+bool CMapping::LoadBase(const TokenList& tokens, std::size_t& pos) {
+  const bool ok = LoadObject(tokens, pos, kClassName, [&](std::string_view key, std::size_t& p) {
+    if (key == "FileMapType") {
+      return Loaded(ReadInt(tokens, p, m_fileMapType));
+    }
+    if (key == "Filename") {
+      return Loaded(ReadString(tokens, p, m_filename));
+    }
+    if (key == "Format") {
+      return Loaded(ReadInt(tokens, p, m_format));
+    }
+    if (key == "IsFilename") {
+      bool isFilename = false;
+      if (!ReadBool(tokens, p, isFilename)) {
+        return MemberRead::kFailed;
+      }
+      m_fileMapType = isFilename ? kMapByFileName : kMapByFormatExtension;
+      return MemberRead::kLoaded;
+    }
+    return MemberRead::kUnknownKey;
+  });
+  return ok && (m_format == kFormatComma || m_format == kFormatTab || m_format == kFormatFixed);
+}
+
+bool CMapping::MatchesFile(std::string_view fileName) const {
+  std::string rule(TrimBlanks(m_filename));
+  std::string name(TrimBlanks(fileName));
+  UpperCaseInPlace(rule);
+  UpperCaseInPlace(name);
+  switch (m_fileMapType) {
+    case kMapByFileName:
+      return rule == name;
+    case kMapByFormatExtension: {
+      const std::size_t dot = name.rfind('.');
+      return dot != std::string::npos && !FormatExtension(m_format).empty() &&
+             std::string_view(name).substr(dot) == FormatExtension(m_format);
+    }
+    case kMapByGivenExtension: {
+      const std::size_t dot = name.rfind('.');
+      if (dot == std::string::npos) {
+        return false;
+      }
+      std::string_view extension = std::string_view(name).substr(dot);
+      while (!extension.empty() && extension.front() == '.') {
+        extension.remove_prefix(1);
+      }
+      return extension == rule;
+    }
+    default:
+      return false;
+  }
+}
+
+}  // namespace trqx
