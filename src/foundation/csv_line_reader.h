@@ -208,6 +208,7 @@ class CsvLineReader {
 
   const TokenList& Tokens() const { return m_tokens; }
   TokenList& Tokens() { return m_tokens; }
+  CsvState State() const { return m_state; }
   void Reset();
 
  private:
