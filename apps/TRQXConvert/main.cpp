@@ -1,0 +1,159 @@
+// TRQXConvert: runs the client's conversion step on one desk file, with the current folder
+// as the client's working folder, and prints the upload file's path.
+
+#include <cstdio>
+#include <ctime>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "client/client_startup.h"
+#include "client/internal_settings.h"
+#include "client/settings_file.h"
+#include "client/upload_convert.h"
+#include "client/user_info.h"
+#include "foundation/client_strings.h"
+#include "foundation/log_file.h"
+#include "foundation/string_table.h"
+#include "upload/user_profile.h"
+
+namespace {
+
+using namespace trqx;
+
+constexpr const char* kLogFileName = "qxu.log";
+
+constexpr const char* kHelp =
+    "Usage: TRQXConvert [--number N] DESKFILE\n"
+    "\n"
+    "Runs TRQXClient's conversion step on one desk file, with the current folder as the\n"
+    "client's working folder, and prints the path of the upload file it wrote.\n"
+    "\n"
+    "As the client does at start-up, it opens the log file qxu.log, reads the field format\n"
+    "file NVFormat.cfg (a missing or bad file ends it), loads the settings file trqx.cfg\n"
+    "(created with defaults when missing, restored from its \"Set\" backup when its UUID is\n"
+    "0), creates the copy, cache, temp and poll folders, loads the upload profile qxu.pfl\n"
+    "and reads the portfolio serial number and the terminal user UUID from the registry\n"
+    "(the folder named by TRQX_REGISTRY, else /etc/trqx/registry and\n"
+    "~/.config/trqx/registry). Then it picks the profile's mapping for the file, writes\n"
+    "TRQXnnn.inc into the copy folder (and the basket cache file into its Cache folder),\n"
+    "saves the advanced basket ID and checks the written file's UUID and, for terminal\n"
+    "uploads, its PRICINGNUMBER, exactly as an upload would.\n"
+    "\n"
+    "Options:\n"
+    "  --number N  the upload number that names the file (default 0)\n"
+    "  --help      show this text\n"
+    "\n"
+    "Every event is logged to qxu.log; errors are also printed on standard error.\n"
+    "Exit status: 0 when the upload file was written and passed its checks, 1 otherwise.\n";
+
+std::string TrimTrailingBlanks(std::string text) {
+  text.erase(text.find_last_not_of(' ') + 1);
+  return text;
+}
+
+// Writes every entry to the log file; errors also go to standard error, where a console
+// user sees why the run failed.
+class ConsoleLogSink : public LogSink {
+ public:
+  explicit ConsoleLogSink(CLogFile& file) : m_file(file) {}
+  void Log(const CLogEntry& entry) override {
+    m_file.Write(entry);
+    if (entry.m_level == kLogError) {
+      std::fprintf(stderr, "%s\n", TrimTrailingBlanks(entry.m_text).c_str());
+    }
+  }
+
+ private:
+  CLogFile& m_file;
+};
+
+bool ParseNumber(std::string_view text, unsigned& number) {
+  if (text.empty() || text.size() > 9) {
+    return false;
+  }
+  unsigned value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') {
+      return false;
+    }
+    value = value * 10 + static_cast<unsigned>(c - '0');
+  }
+  number = value;
+  return true;
+}
+
+int Usage(const char* problem) {
+  std::fprintf(stderr, "TRQXConvert: %s\nTry 'TRQXConvert --help'.\n", problem);
+  return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  unsigned uploadNumber = 0;
+  std::string deskPath;
+  for (int i = 1; i < argc; ++i) {
+    std::string_view arg = argv[i];
+    if (arg == "--help" || arg == "-h") {
+      std::fputs(kHelp, stdout);
+      return 0;
+    }
+    if (arg == "--number") {
+      if (i + 1 >= argc || !ParseNumber(argv[i + 1], uploadNumber)) {
+        return Usage("--number needs a number from 0 to 999999999");
+      }
+      ++i;
+    } else if (arg.starts_with('-')) {
+      return Usage(("unknown option " + std::string(arg)).c_str());
+    } else if (!deskPath.empty()) {
+      return Usage("give one desk file only");
+    } else {
+      deskPath = arg;
+    }
+  }
+  if (deskPath.empty()) {
+    return Usage("no desk file given");
+  }
+
+  CLogFile logFile(kLogFileName, LogFlavour::kClient);
+  std::vector<CLogEntry> entries;
+  CFileError logError;
+  if (!logFile.Open(entries, logError)) {
+    CLogEntry message(std::time(nullptr), kLogError, kCategorySystem, client_strings::kMsgFileError,
+                      {logError.m_fileName, std::to_string(logError.m_osError)}, ClientStrings());
+    std::fprintf(stderr, "%s\n", TrimTrailingBlanks(message.m_text).c_str());
+    return 1;
+  }
+  ConsoleLogSink sink(logFile);
+  CLogger logger(sink, ClientStrings());
+
+  if (!ReadFieldFormatAtStartup(logger)) {
+    std::fprintf(stderr, "%s\n", kTextCfgReadFailed);
+    return 1;
+  }
+
+  COpenNVInternalSettings settings;
+  CSettingsFile settingsFile(settings);
+  LoadSettingsAtStartup(settingsFile, logger);
+  SetPortfolioSerialNumber(settings, ReadRegistrySerialNumber(logger));
+
+  // As at start-up, a profile that fails to load leaves the mappings read before it.
+  UserProfile profile(settings.m_convertDotsToSlashes);
+  CFileError profileError;
+  profile.LoadFile(UserProfile::kFileName, profileError);
+
+  settings.DeriveWorkFolders();
+  CreateWorkFolders(settings);
+
+  std::string terminalUserUuid;
+  ReadTerminalUserUuid(settings, logger, terminalUserUuid);
+
+  std::string uploadPath;
+  if (!ConvertDeskFile(deskPath, settingsFile, profile, terminalUserUuid, logger, uploadNumber,
+                       uploadPath)) {
+    return 1;
+  }
+  std::printf("%s\n", uploadPath.c_str());
+  return 0;
+}
