@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstddef>
+#include <ctime>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "download/download_text.h"
+#include "foundation/archive.h"
+#include "foundation/cache_file.h"
+#include "foundation/file_error.h"
+
+namespace trqx {
+
+// One basket's cache file as read back: the HDR entry (a later HDR line replaces an earlier
+// one) and the DATA entries in file order.
+class CCacheInfo {
+ public:
+  static constexpr std::string_view kHeaderKind = "HDR";
+  static constexpr std::string_view kDataKind = "DATA";
+
+  CCacheInfo() { Clear(); }
+  // Back to the empty start: an HDR entry without values, no DATA entries.
+  void Clear();
+  // Checks one record and files it: HDR needs headerCount + 2 fields, DATA dataCount + 2.
+  // A record without fields is ignored; any other record is bad and gives false.
+  bool AddRecord(const TokenList& record, std::size_t headerCount, std::size_t dataCount);
+
+  const CCacheEntry& Header() const { return m_header; }
+  const std::vector<CCacheEntry>& Data() const { return m_data; }
+  // The first DATA entry whose key equals orderId exactly; null when there is none.
+  const CCacheEntry* FindData(std::string_view orderId) const;
+
+ private:
+  CCacheEntry m_header;
+  std::vector<CCacheEntry> m_data;
+  std::unordered_map<std::string, std::size_t, StringKeyHash, std::equal_to<>> m_dataIndex;
+};
+
+// The path of a basket's cache file of the day of when: cacheFolder/CacheFileName, the basket
+// ID made safe for a file name.
+std::string CacheFilePath(const std::string& cacheFolder, std::time_t when,
+                          std::string_view basketId);
+
+enum class CacheReadResult { kOk, kOpenFailed, kReadFailed, kBadRecord };
+
+// Opens the cache file at path, empties info and reads the file into it. The first
+// bad record ends the reading with kBadRecord; kOpenFailed and kReadFailed fill error.
+CacheReadResult ReadCacheFile(const std::string& path, std::size_t headerCount,
+                              std::size_t dataCount, CCacheInfo& info, CFileError& error);
+
+}  // namespace trqx

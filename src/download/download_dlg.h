@@ -1,0 +1,103 @@
+#pragma once
+
+#include <cstddef>
+#include <ctime>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "download/cache_info.h"
+#include "download/converter_settings.h"
+#include "download/download_mapping.h"
+#include "download/download_view.h"
+#include "download/order_file.h"
+#include "foundation/field_format.h"
+#include "foundation/log_file.h"
+
+namespace trqx {
+
+// The order file's path: the last argument that does not begin with '-' (arguments without
+// the program name); empty when there is none.
+std::string OrderFilePathFromArguments(const std::vector<std::string>& arguments);
+
+// Reads "ApplicationPath" of the current user's key "Software\VEXO_PATH". On failure shows the
+// message of the step that failed and returns false.
+bool ReadApplicationPath(MessageBoxView& view, std::string& applicationPath);
+
+// The logic of the download converter's window: start-up checks, then one run that converts
+// every basket of the order file into its report. Lives on the window's thread.
+class CTRQXDownLoadDlg {
+ public:
+  using Clock = std::function<std::time_t()>;
+  // The private message the window posts itself once shown; it starts the run.
+  static constexpr unsigned kRunMessage = 1001;
+  static constexpr int kProgressRange = 10;
+
+  // fieldFormat and view must outlive the dialog. The program files are found in
+  // applicationPath.
+  CTRQXDownLoadDlg(
+      DownLoadView& view, FieldFormatRegistry& fieldFormat, std::string orderFilePath,
+      std::string applicationPath, Clock clock = [] { return std::time(nullptr); });
+  ~CTRQXDownLoadDlg();
+  CTRQXDownLoadDlg(const CTRQXDownLoadDlg&) = delete;
+  CTRQXDownLoadDlg& operator=(const CTRQXDownLoadDlg&) = delete;
+
+  // Opens the log, reads the field format file, the settings, the order file and the active
+  // mapping. False after the view was told that the program ends.
+  bool OnInitDialog();
+  // The window is shown: posts kRunMessage.
+  void OnShowWindow();
+  // Handles a posted message; kRunMessage runs BuildPreMappedArray. Returns 0.
+  long OnMessage(unsigned message);
+  // Converts every basket and shows the progress, then the completion text.
+  void BuildPreMappedArray();
+
+  // True when every basket's report was written: no input file failed, no basket was skipped
+  // or failed and the run was not stopped.
+  bool AllReportsWritten() const;
+  std::size_t RecordCount() const;
+  const std::string& LastReportPath() const { return m_lastReportPath; }
+
+ private:
+  class LogFileSink : public LogSink {
+   public:
+    explicit LogFileSink(CLogFile& file) : m_file(file) {}
+    void Log(const CLogEntry& entry) override { m_file.Write(entry); }
+
+   private:
+    CLogFile& m_file;
+  };
+
+  bool ReadFieldFormat();
+  void ReadOrderFile();
+  bool ReadCacheInfo(const std::string& basketId);
+  void ConvertBasket(const BasketGroup& group);
+  void ShowMessages(std::string_view text, int count);
+  void AdvanceProgress();
+  void ShowPercent();
+
+  DownLoadView& m_view;
+  FieldFormatRegistry& m_fieldFormat;
+  std::string m_orderFilePath;
+  std::string m_applicationPath;
+  Clock m_clock;
+
+  CLogFile m_logFile;
+  LogFileSink m_logSink;
+  CLogger m_logger;
+  CConverterSettings m_settings;
+  std::unique_ptr<COrderFile> m_orderFile;
+  CCacheInfo m_cacheInfo;
+  std::unique_ptr<CDownLoadMapping> m_activeMapping;
+
+  long long m_progressStep = 1;
+  long long m_rowCounter = 0;
+  int m_percent = 0;
+  bool m_inputFailed = false;
+  int m_basketsFailed = 0;
+  bool m_runStopped = false;
+  std::string m_lastReportPath;
+};
+
+}  // namespace trqx

@@ -1,0 +1,434 @@
+#include "download/download_mapping.h"
+
+#include <fcntl.h>
+
+#include <algorithm>
+#include <charconv>
+
+#include "download/download_fields.h"
+#include "download/download_text.h"
+#include "foundation/cache_file.h"
+#include "foundation/locked_file.h"
+#include "foundation/paths.h"
+
+namespace trqx {
+
+namespace {
+
+// A value counts as above zero when its leading decimal number is; text that is no number is 0.
+bool IsAboveZero(std::string_view text) {
+  if (!text.empty() && text.front() == '+') {
+    text.remove_prefix(1);
+  }
+  double value = 0;
+  const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+  return result.ec == std::errc() && value > 0;
+}
+
+// Where each field of the list lands: its place among the header values (Type 12 fields) and
+// among the data values (all other fields).
+struct PositionMaps {
+  std::vector<std::size_t> m_header;
+  std::vector<std::size_t> m_data;
+  std::size_t m_headerCount = 0;
+  std::size_t m_dataCount = 0;
+};
+
+PositionMaps BuildPositionMaps(const std::vector<OstraneField>& fields) {
+  PositionMaps maps;
+  maps.m_header.reserve(fields.size());
+  maps.m_data.reserve(fields.size());
+  for (const OstraneField& field : fields) {
+    maps.m_header.push_back(maps.m_headerCount);
+    maps.m_data.push_back(maps.m_dataCount);
+    if (field.m_type == kTypeHdrCacheable) {
+      ++maps.m_headerCount;
+    } else {
+      ++maps.m_dataCount;
+    }
+  }
+  return maps;
+}
+
+// What one element's value is drawn from while a basket is placed.
+struct ValueSource {
+  const PositionMaps& m_maps;
+  const CDownLoadAssembledRecord& m_header;
+  const std::vector<CDownLoadAssembledRecord>& m_data;
+  int m_executedCount;
+};
+
+std::string ElementValue(const CDownLoadElement& element, const ValueSource& source,
+                         std::size_t sourceRow) {
+  switch (element.m_mapType) {
+    case CDownLoadElement::kMapConstant:
+      return std::string(TrimRightWhiteSpace(element.m_constant));
+    case CDownLoadElement::kMapExecutionCount:
+      return std::to_string(source.m_executedCount);
+    default:
+      break;
+  }
+  // A FieldIndex of 0 is never checked against the list on load, so any index may arrive here.
+  if (element.m_fieldIndex < 0 ||
+      static_cast<std::size_t>(element.m_fieldIndex) >= source.m_maps.m_header.size()) {
+    return {};
+  }
+  const auto index = static_cast<std::size_t>(element.m_fieldIndex);
+  std::string_view raw;
+  if (element.m_field.m_type == kTypeHdrCacheable) {
+    raw = source.m_header.Get(source.m_maps.m_header[index]);
+  } else if (sourceRow < source.m_data.size()) {
+    raw = source.m_data[sourceRow].Get(source.m_maps.m_data[index]);
+  }
+  std::string value(TrimWhiteSpace(raw));
+  for (const CTranslation& translation : element.m_translations) {
+    if (translation.m_input == value) {
+      return translation.m_output;
+    }
+  }
+  return value;
+}
+
+void AppendQuoted(std::string& out, std::string_view value) {
+  out.push_back('"');
+  for (char c : value) {
+    if (c == '"') {
+      out.push_back('"');
+    }
+    out.push_back(c);
+  }
+  out.push_back('"');
+}
+
+bool WriteReportFile(const std::string& path, const std::string& text, bool& fileError,
+                     CFileError& error) {
+  LockedFile file;
+  if (!file.Open(path, O_WRONLY | O_CREAT | O_TRUNC, FileLock::kExclusive, error) ||
+      !file.Write(text.data(), text.size(), error) || !file.Close(error)) {
+    fileError = true;
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool CDownLoadAssembledRecord::Set(long long index, std::string value) {
+  if (index < 0 || static_cast<unsigned long long>(index) >= m_values.size()) {
+    return false;
+  }
+  m_values[static_cast<std::size_t>(index)] = std::move(value);
+  return true;
+}
+
+std::string_view CDownLoadAssembledRecord::Get(std::size_t index) const {
+  return index < m_values.size() ? std::string_view(m_values[index]) : std::string_view{};
+}
+
+ExecutedRows MarkExecutedRows(const std::vector<OstraneField>& fields,
+                              const std::vector<CDownLoadAssembledRecord>& data) {
+  ExecutedRows rows;
+  rows.m_executed.assign(data.size(), false);
+  std::size_t position = 0;
+  auto filled = fields.begin();
+  for (; filled != fields.end() && filled->m_type != kTypeFilledShares; ++filled) {
+    if (filled->m_type != kTypeHdrCacheable) {
+      ++position;
+    }
+  }
+  if (filled == fields.end()) {
+    return rows;
+  }
+  for (std::size_t row = 0; row < data.size(); ++row) {
+    const std::string_view value = TrimWhiteSpace(data[row].Get(position));
+    if (!value.empty() && IsAboveZero(value)) {
+      rows.m_executed[row] = true;
+      ++rows.m_count;
+    }
+  }
+  return rows;
+}
+
+std::string ApplyLength(std::string_view value, int length, int justify) {
+  const std::size_t width = length > 0 ? static_cast<std::size_t>(length) : 0;
+  const std::size_t n = std::min(value.size(), width);
+  if (justify == CDownLoadElement::kJustifyRight) {
+    std::string out(width - n, ' ');
+    out.append(value.substr(value.size() - n));
+    return out;
+  }
+  return std::string(value.substr(0, n));
+}
+
+void PlaceGridValue(OutputGrid& grid, const CDownLoadElement& element, std::string_view value,
+                    std::size_t rowOffset) {
+  const std::size_t row = static_cast<std::size_t>(element.m_yPos) + rowOffset;
+  if (grid.m_rows.size() <= row) {
+    grid.m_rows.resize(row + 1);
+  }
+  std::vector<GridCell>& cells = grid.m_rows[row];
+  const auto column = static_cast<std::size_t>(element.m_xPos);
+  if (cells.size() <= column) {
+    cells.resize(column + 1, GridCell{{}, true});
+  }
+  cells[column].m_value = element.m_useLength
+                              ? ApplyLength(value, element.m_length, element.m_justify)
+                              : std::string(value);
+  cells[column].m_quoted = element.m_isQuoted;
+}
+
+void PlaceFixedValue(OutputGrid& grid, const CDownLoadElement& element, std::string_view value,
+                     std::size_t rowOffset) {
+  const std::size_t row = static_cast<std::size_t>(element.m_yPos) + rowOffset;
+  if (grid.m_lines.size() <= row) {
+    grid.m_lines.resize(row + 1);
+  }
+  std::string& line = grid.m_lines[row];
+  const std::string placed = ApplyLength(value, element.m_length, element.m_justify);
+  const auto offset = static_cast<std::size_t>(element.m_xPos);
+  if (line.size() < offset + placed.size()) {
+    line.resize(offset + placed.size() + 1, ' ');
+  }
+  line.replace(offset, placed.size(), placed);
+}
+
+std::string FormatGridLines(const OutputGrid& grid, char separator, bool quoteSpecials) {
+  std::string out;
+  for (const std::vector<GridCell>& cells : grid.m_rows) {
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+      if (i > 0) {
+        out.push_back(separator);
+      }
+      const GridCell& cell = cells[i];
+      if (cell.m_quoted ||
+          (quoteSpecials && cell.m_value.find_first_of(",\"") != std::string::npos)) {
+        AppendQuoted(out, cell.m_value);
+      } else {
+        out.append(cell.m_value);
+      }
+    }
+    out.append("\r\n");
+  }
+  return out;
+}
+
+std::string FormatFixedLines(const OutputGrid& grid) {
+  std::string out;
+  for (const std::string& line : grid.m_lines) {
+    out.append(line);
+    out.append("\r\n");
+  }
+  return out;
+}
+
+std::string ReportFileName(std::time_t when, std::string_view basketId) {
+  std::tm local{};
+  localtime_r(&when, &local);
+  char date[16] = {};
+  std::strftime(date, sizeof date, "%m-%d-%y", &local);
+  std::string name = BasketFileNamePart(basketId);
+  name.push_back('.');
+  name.append(date);
+  name.append(".rpt");
+  return name;
+}
+
+CDownLoadMapping::CDownLoadMapping(const CDownLoadMapping& other)
+    : CArchivable(other),
+      m_name(other.m_name),
+      m_formatType(other.m_formatType),
+      m_rejectUnexecutedOrders(other.m_rejectUnexecutedOrders) {
+  m_elements.reserve(other.m_elements.size());
+  for (const auto& element : other.m_elements) {
+    m_elements.push_back(element->Clone());
+  }
+}
+
+void CDownLoadMapping::SaveBase(TokenList& tokens) const {
+  WriteObjectHeader(tokens, CDownLoadMapping::kClassName, 3 + static_cast<int>(m_elements.size()));
+  WriteString(tokens, "Name", m_name);
+  WriteInt(tokens, "FormatType", m_formatType);
+  WriteBool(tokens, "RejectUnexecutedOrders", m_rejectUnexecutedOrders);
+  for (const auto& element : m_elements) {
+    element->Save(tokens);
+  }
+}
+
+bool CDownLoadMapping::LoadBase(const TokenList& tokens, std::size_t& pos,
+                                const std::vector<OstraneField>& downloadFields) {
+  return LoadObject(
+      tokens, pos, CDownLoadMapping::kClassName, [&](std::string_view key, std::size_t& at) {
+        if (key == "Name") {
+          return ReadString(tokens, at, m_name) ? MemberRead::kLoaded : MemberRead::kFailed;
+        }
+        if (key == "FormatType") {
+          int format = 0;
+          if (!ReadInt(tokens, at, format) || format < kFormatComma || format > kFormatFixed) {
+            return MemberRead::kFailed;
+          }
+          m_formatType = format;
+          return MemberRead::kLoaded;
+        }
+        if (key == "RejectUnexecutedOrders") {
+          return ReadBool(tokens, at, m_rejectUnexecutedOrders) ? MemberRead::kLoaded
+                                                                : MemberRead::kFailed;
+        }
+        if (key == CDownLoadElement::kClassName) {
+          auto element = std::make_unique<CDownLoadElement>();
+          if (!element->Load(tokens, at, downloadFields)) {
+            return MemberRead::kFailed;
+          }
+          m_elements.push_back(std::move(element));
+          return MemberRead::kLoaded;
+        }
+        return MemberRead::kUnknownKey;
+      });
+}
+
+bool CDownLoadMapping::Convert(const std::string& downloadDest, std::time_t when,
+                               std::string_view basketId, const std::vector<OstraneField>& fields,
+                               const CDownLoadAssembledRecord& header,
+                               const std::vector<CDownLoadAssembledRecord>& data, bool& fileError,
+                               CFileError& error, std::string& reportPath) const {
+  fileError = false;
+  const ExecutedRows executed = MarkExecutedRows(fields, data);
+  const PositionMaps maps = BuildPositionMaps(fields);
+  if (maps.m_headerCount != header.Size() ||
+      (!data.empty() && maps.m_dataCount != data.front().Size())) {
+    return false;
+  }
+  const ValueSource source{maps, header, data, executed.m_count};
+  OutputGrid grid;
+  for (const auto& element : m_elements) {
+    if (element->m_type == CDownLoadElement::kTypeCell) {
+      Place(grid, *element, ElementValue(*element, source, 0), 0);
+    }
+  }
+  for (const auto& element : m_elements) {
+    if (element->m_type != CDownLoadElement::kTypeColumn) {
+      continue;
+    }
+    std::size_t rowOffset = 0;
+    for (std::size_t row = 0; row < data.size(); ++row) {
+      if (!m_rejectUnexecutedOrders || executed.m_executed[row]) {
+        Place(grid, *element, ElementValue(*element, source, row), rowOffset);
+        ++rowOffset;
+      }
+    }
+  }
+  reportPath = JoinPath(downloadDest, ReportFileName(when, basketId));
+  return WriteOutput(reportPath, grid, fileError, error);
+}
+
+void CDownLoadGridMapping::SaveGrid(TokenList& tokens) const {
+  WriteObjectHeader(tokens, CDownLoadGridMapping::kClassName, 1);
+  SaveBase(tokens);
+}
+
+bool CDownLoadGridMapping::LoadGrid(const TokenList& tokens, std::size_t& pos,
+                                    const std::vector<OstraneField>& downloadFields) {
+  return LoadObject(
+      tokens, pos, CDownLoadGridMapping::kClassName, [&](std::string_view key, std::size_t& at) {
+        if (key == CDownLoadMapping::kClassName) {
+          return LoadBase(tokens, at, downloadFields) ? MemberRead::kLoaded : MemberRead::kFailed;
+        }
+        return MemberRead::kUnknownKey;
+      });
+}
+
+void CDownLoadGridMapping::Place(OutputGrid& grid, const CDownLoadElement& element,
+                                 std::string_view value, std::size_t rowOffset) const {
+  PlaceGridValue(grid, element, value, rowOffset);
+}
+
+void CDownLoadCSVMapping::Save(TokenList& tokens) const {
+  WriteObjectHeader(tokens, kClassName, 1);
+  SaveGrid(tokens);
+}
+
+std::unique_ptr<CDownLoadMapping> CDownLoadCSVMapping::Clone() const {
+  return std::make_unique<CDownLoadCSVMapping>(*this);
+}
+
+bool CDownLoadCSVMapping::WriteOutput(const std::string& path, const OutputGrid& grid,
+                                      bool& fileError, CFileError& error) const {
+  return WriteReportFile(path, FormatGridLines(grid, ',', true), fileError, error);
+}
+
+bool CDownLoadCSVMapping::Load(const TokenList& tokens, std::size_t& pos,
+                               const std::vector<OstraneField>& downloadFields) {
+  return LoadObject(tokens, pos, kClassName, [&](std::string_view key, std::size_t& at) {
+    if (key == CDownLoadGridMapping::kClassName) {
+      return LoadGrid(tokens, at, downloadFields) ? MemberRead::kLoaded : MemberRead::kFailed;
+    }
+    return MemberRead::kUnknownKey;
+  });
+}
+
+void CDownLoadTSVMapping::Save(TokenList& tokens) const {
+  WriteObjectHeader(tokens, kClassName, 1);
+  SaveGrid(tokens);
+}
+
+std::unique_ptr<CDownLoadMapping> CDownLoadTSVMapping::Clone() const {
+  return std::make_unique<CDownLoadTSVMapping>(*this);
+}
+
+bool CDownLoadTSVMapping::WriteOutput(const std::string& path, const OutputGrid& grid,
+                                      bool& fileError, CFileError& error) const {
+  return WriteReportFile(path, FormatGridLines(grid, '\t', false), fileError, error);
+}
+
+bool CDownLoadTSVMapping::Load(const TokenList& tokens, std::size_t& pos,
+                               const std::vector<OstraneField>& downloadFields) {
+  return LoadObject(tokens, pos, kClassName, [&](std::string_view key, std::size_t& at) {
+    if (key == CDownLoadGridMapping::kClassName) {
+      return LoadGrid(tokens, at, downloadFields) ? MemberRead::kLoaded : MemberRead::kFailed;
+    }
+    return MemberRead::kUnknownKey;
+  });
+}
+
+void CDownLoadFixedMapping::Save(TokenList& tokens) const {
+  WriteObjectHeader(tokens, kClassName, 1);
+  SaveBase(tokens);
+}
+
+std::unique_ptr<CDownLoadMapping> CDownLoadFixedMapping::Clone() const {
+  return std::make_unique<CDownLoadFixedMapping>(*this);
+}
+
+bool CDownLoadFixedMapping::WriteOutput(const std::string& path, const OutputGrid& grid,
+                                        bool& fileError, CFileError& error) const {
+  return WriteReportFile(path, FormatFixedLines(grid), fileError, error);
+}
+
+bool CDownLoadFixedMapping::Load(const TokenList& tokens, std::size_t& pos,
+                                 const std::vector<OstraneField>& downloadFields) {
+  return LoadObject(tokens, pos, kClassName, [&](std::string_view key, std::size_t& at) {
+    if (key == CDownLoadMapping::kClassName) {
+      return LoadBase(tokens, at, downloadFields) ? MemberRead::kLoaded : MemberRead::kFailed;
+    }
+    return MemberRead::kUnknownKey;
+  });
+}
+
+void CDownLoadFixedMapping::Place(OutputGrid& grid, const CDownLoadElement& element,
+                                  std::string_view value, std::size_t rowOffset) const {
+  PlaceFixedValue(grid, element, value, rowOffset);
+}
+
+std::unique_ptr<CDownLoadMapping> NewDownLoadMapping(std::string_view className) {
+  if (className == CDownLoadCSVMapping::kClassName) {
+    return std::make_unique<CDownLoadCSVMapping>();
+  }
+  if (className == CDownLoadTSVMapping::kClassName) {
+    return std::make_unique<CDownLoadTSVMapping>();
+  }
+  if (className == CDownLoadFixedMapping::kClassName) {
+    return std::make_unique<CDownLoadFixedMapping>();
+  }
+  return nullptr;
+}
+
+}  // namespace trqx

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "download/download_fields.h"
+#include "download/download_text.h"
+#include "download/record_reader.h"
+#include "foundation/archive.h"
+#include "foundation/field_format.h"
+#include "foundation/file_error.h"
+
+namespace trqx {
+
+// One order: its order-file columns.
+using OrderRecord = TokenList;
+// The orders of one basket, in file order; a group always holds at least one record.
+using BasketGroup = std::vector<OrderRecord>;
+
+// The value in column of record; empty when the record is shorter.
+std::string_view ColumnValue(const OrderRecord& record, std::size_t column);
+
+// The order file grouped into baskets: groups keep the order in which their basket ID first
+// appears, records keep file order within a group. Basket IDs are compared exactly.
+class COrderFile {
+ public:
+  enum class ReadResult { kOk, kOpenFailed, kReadFailed, kBadRecord };
+
+  explicit COrderFile(const std::vector<OstraneField>& downloadFields);
+  COrderFile(const COrderFile&) = delete;
+  COrderFile& operator=(const COrderFile&) = delete;
+
+  // Reads and groups every record of the file at path. Records handled before a failure stay
+  // grouped; kOpenFailed and kReadFailed fill error.
+  ReadResult Read(const std::string& path, CFileError& error);
+  // The same for data held in memory, fed in chunks of any size; false at a bad record.
+  bool Feed(std::string_view chunk);
+  bool Finish();
+
+  // Counts the record and, unless it has no fields, files it into its basket's group.
+  void AddRecord(OrderRecord&& record);
+
+  const std::vector<BasketGroup>& Groups() const { return m_groups; }
+  // Every record read, those without fields included.
+  std::size_t RecordCount() const { return m_recordCount; }
+  const OrderColumns& Columns() const { return m_columns; }
+  // The group's basket ID as it stands: its first record's Basket ID column.
+  std::string_view GetBasketID(const BasketGroup& group) const;
+  // The record's Order ID column as it stands.
+  std::string_view GetOrderRefID(const OrderRecord& record) const;
+  // Releases all groups.
+  void ReleaseGroups();
+
+ private:
+  OrderColumns m_columns;
+  RecordSplitter m_splitter;
+  std::vector<BasketGroup> m_groups;
+  std::unordered_map<std::string, std::size_t, StringKeyHash, std::equal_to<>> m_groupIndex;
+  std::size_t m_recordCount = 0;
+};
+
+}  // namespace trqx

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "foundation/archive.h"
+#include "foundation/csv_line_reader.h"
+#include "foundation/file_error.h"
+
+namespace trqx {
+
+// Splits a byte stream, fed in chunks of any size, into separated records and hands each
+// completed record to the consumer, records without tokens included. The consumer may move
+// the tokens out; a false from it stops the splitting.
+class RecordSplitter {
+ public:
+  using OnRecord = std::function<bool(TokenList& record)>;
+  enum class Status { kMore, kBadRecord, kStopped };
+
+  RecordSplitter(char separator, OnRecord onRecord);
+  Status Feed(std::string_view chunk);
+  // End of input: hands over a record that was still open (an unterminated quote is bad).
+  Status Finish();
+
+ private:
+  CsvLineReader m_reader;
+  OnRecord m_onRecord;
+  bool m_pending = false;  // bytes other than carriage returns since the last record
+};
+
+enum class RecordFileResult { kOk, kOpenFailed, kReadFailed, kBadRecord, kStopped };
+
+// Opens path for reading with writers locked out, feeds the whole file to splitter and ends
+// it. kOpenFailed and kReadFailed fill error.
+RecordFileResult ReadRecordFile(const std::string& path, RecordSplitter& splitter,
+                                CFileError& error);
+
+}  // namespace trqx
