@@ -16,6 +16,7 @@ void CClientProtocol::Start(std::string_view login, std::string_view password) {
   m_login = login;
   m_password = password;
   m_reply.clear();
+  m_statusFlag = '\0';
   m_statusText.clear();
   m_reportUploadNumber = 0;
   m_reportOutcome = '\0';
@@ -193,7 +194,8 @@ ClientOutcome CClientProtocol::HandleStatusReply(std::string_view frame) {
   if (frame.size() < wire::kStatusReplyLength) {
     return ClientOutcome::kBadData;
   }
-  if (frame[wire::kStatusFlagOffset] == wire::kStatusShowText) {
+  m_statusFlag = frame[wire::kStatusFlagOffset];
+  if (m_statusFlag == wire::kStatusShowText) {
     m_statusText = wire::TrimField(frame.substr(wire::kStatusTextOffset, wire::kStatusTextWidth));
   }
   return ClientOutcome::kStatus;

@@ -82,7 +82,8 @@ class CClientProtocol {
   std::string Close();
 
   ClientState State() const { return m_state; }
-  // The trimmed text of the last StatusReply with flag 2.
+  // The flag of the last StatusReply, and the trimmed text of the last one with flag 2.
+  char StatusFlag() const { return m_statusFlag; }
   const std::string& ServerStatusText() const { return m_statusText; }
   // The last DeliveryReport: its upload number and outcome character.
   std::uint32_t ReportUploadNumber() const { return m_reportUploadNumber; }
@@ -101,6 +102,7 @@ class CClientProtocol {
   std::string m_password;
   std::string m_path;  // of the file being sent
   std::string m_reply;
+  char m_statusFlag = '\0';
   std::string m_statusText;
   std::uint32_t m_reportUploadNumber = 0;
   char m_reportOutcome = '\0';
