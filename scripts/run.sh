@@ -30,3 +30,18 @@ for cache in "$work"/Upload/Cache/*.cch; do
 done
 
 # ---- Download step: the download converter's part of the job goes below this line. ----
+cmake --build "$build" -j2 --target TRQXDownLoad
+# The converter finds its program files through the registry: here the work folder, where the
+# upload left trqx.cfg (with its copy folder, and so the cache folder) and NVFormat.cfg. The
+# sample's download fields join the field format file; the sample order file names the basket
+# that the upload wrote.
+cat "$root/samples/download/download_fields.cfg" >>"$work/NVFormat.cfg"
+cp "$root/samples/download/activedw.pfl" "$root/samples/download/orders.txt" "$work/"
+printf '[Software\\VEXO_PATH]\nApplicationPath=%s\n' "$work" >"$TRQX_REGISTRY/HKEY_CURRENT_USER"
+echo "== Downloading $work/orders.txt with TRQXDownLoad"
+"$build/apps/TRQXDownLoad/TRQXDownLoad" --console "$work/orders.txt"
+for report in "$work"/nvx/vexofiles/*.rpt; do
+  [ -e "$report" ] || continue
+  echo "== Report file $report:"
+  cat "$report"
+done

@@ -1,5 +1,7 @@
 #include "download/download_dlg.h"
 
+#include <filesystem>
+#include <system_error>
 #include <utility>
 
 #include "download/active_mapping_file.h"
@@ -294,6 +296,10 @@ void CTRQXDownLoadDlg::BuildPreMappedArray() {
     m_runStopped = true;
     return;
   }
+  // A destination folder that does not exist yet (the default one, say) is made, so that its
+  // reports are not lost; a folder that cannot be made fails each basket's write.
+  std::error_code ignored;
+  std::filesystem::create_directories(m_settings.m_downLoadDestDir, ignored);
   for (const BasketGroup& group : m_orderFile->Groups()) {
     ConvertBasket(group);
   }
