@@ -19,7 +19,7 @@ export TRQX_REGISTRY="$work/registry"
 export HOME="$work"
 
 echo "== Converting $work/orders.csv with TRQXConvert"
-upload=$(cd "$work" && "$build/apps/TRQXConvert/TRQXConvert" orders.csv)
+upload=$(cd "$work" && "$build/apps/TRQXConvert" orders.csv)
 echo "== Upload file $upload:"
 cat "$upload"
 echo

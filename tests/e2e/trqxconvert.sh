@@ -2,9 +2,9 @@
 # Runs the real TRQXConvert on the project's sample in a temp folder and checks what it
 # writes, its exit codes and its messages. Arguments: build dir, tests/data dir.
 set -euo pipefail
-build=$1
-data=$2
-program="$build/apps/TRQXConvert/TRQXConvert"
+build=$(cd "$1" && pwd)
+data=$(cd "$2" && pwd)
+program="$build/apps/TRQXConvert"
 samples="$data/../../samples/convert"
 expected="$data/client/convert"
 tmp=$(mktemp -d)
