@@ -1,0 +1,84 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "foundation/field_format.h"
+#include "foundation/scratch_folder.h"
+#include "upload/mapping.h"
+
+namespace trqx {
+
+inline std::string GoldenPath(const std::string& name) {
+  return std::string(TRQX_TEST_DATA) + "/upload/" + name;
+}
+
+struct FieldSpec {
+  std::string name;
+  int width;
+  int type;
+};
+
+// Makes the program-wide field format hold exactly these upload fields.
+inline void UseFields(const std::vector<FieldSpec>& specs) {
+  TheFieldFormat().Clear();
+  for (const FieldSpec& spec : specs) {
+    OstraneField field;
+    field.m_name = spec.name;
+    field.m_width = spec.width;
+    field.m_type = spec.type;
+    field.m_category = kCategoryUpload;
+    TheFieldFormat().Add(field);
+  }
+}
+
+// Reads the golden field format file into the program-wide registry.
+inline void UseGoldenFields() {
+  CFileError error;
+  bool fileError = false;
+  ASSERT_TRUE(TheFieldFormat().Read(GoldenPath("NVFormat.cfg"), error, fileError));
+}
+
+// 6 March 2026, noon, local time: cache files are named "03-06-26...".
+inline std::time_t ConversionDay() {
+  std::tm day = {};
+  day.tm_year = 2026 - 1900;
+  day.tm_mon = 2;
+  day.tm_mday = 6;
+  day.tm_hour = 12;
+  day.tm_isdst = -1;
+  return std::mktime(&day);
+}
+
+// A request into a scratch folder: desk file "desk", upload file "out.inc", cache in the
+// folder itself; no envelope, terminal user equal to the settings' UUID.
+inline ConvertRequest ScratchRequest(const ScratchFolder& folder) {
+  ConvertRequest request;
+  request.m_deskPath = folder.File("desk");
+  request.m_uploadPath = folder.File("out.inc");
+  request.m_cacheDir = folder.Path();
+  request.m_uuidText = "12345";
+  request.m_terminalUserUuid = "12345";
+  request.m_when = ConversionDay();
+  return request;
+}
+
+// Writes desk into the request's desk file, converts, and returns the upload file's bytes.
+// basketId, when given, is the "Current Basket ID" that the conversion may advance.
+inline std::string ConvertText(CMapping& mapping, const ConvertRequest& request,
+                               const std::string& desk, ConvertResult* resultOut = nullptr,
+                               std::string* basketId = nullptr) {
+  WriteWholeFile(request.m_deskPath, desk);
+  std::string ownBasketId = "1";
+  ConvertResult result = mapping.Convert(request, basketId ? *basketId : ownBasketId);
+  EXPECT_TRUE(result.m_ok) << "failure " << static_cast<int>(result.m_failure);
+  if (resultOut != nullptr) {
+    *resultOut = result;
+  }
+  return ReadWholeFile(request.m_uploadPath);
+}
+
+}  // namespace trqx
