@@ -39,7 +39,7 @@ cat "$root/samples/download/download_fields.cfg" >>"$work/NVFormat.cfg"
 cp "$root/samples/download/activedw.pfl" "$root/samples/download/orders.txt" "$work/"
 printf '[Software\\VEXO_PATH]\nApplicationPath=%s\n' "$work" >"$TRQX_REGISTRY/HKEY_CURRENT_USER"
 echo "== Downloading $work/orders.txt with TRQXDownLoad"
-"$build/apps/TRQXDownLoad/TRQXDownLoad" --console "$work/orders.txt"
+"$build/apps/TRQXDownLoad" --console "$work/orders.txt"
 for report in "$work"/nvx/vexofiles/*.rpt; do
   [ -e "$report" ] || continue
   echo "== Report file $report:"
