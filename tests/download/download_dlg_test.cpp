@@ -72,9 +72,9 @@ TEST_F(DownLoadDlgTest, ProgressStepsFollowTheRecordCount) {
   // 22 records: a step of 2, so 10 percent every second order.
   WriteOrders(22, 3);
   ASSERT_TRUE(Run());
-  ASSERT_EQ(m_m_view.m_percentTexts.size(), 12u);
-  EXPECT_EQ(m_m_view.m_percentTexts[10], "Percent Downloaded: %100");
-  EXPECT_EQ(m_m_view.m_percentTexts[11], "- DownLoading Complete -");
+  ASSERT_EQ(m_view.m_percentTexts.size(), 12u);
+  EXPECT_EQ(m_view.m_percentTexts[10], "Percent Downloaded: %100");
+  EXPECT_EQ(m_view.m_percentTexts[11], "- DownLoading Complete -");
   EXPECT_EQ(m_view.m_steps, 10);
   EXPECT_TRUE(m_dlg->AllReportsWritten());
   EXPECT_EQ(ReadWholeFile(m_app.File("out/B0.03-06-26.rpt")),
@@ -120,7 +120,7 @@ TEST_F(DownLoadDlgTest, AListWithoutABasketIdFieldStopsTheRunOnce) {
   EXPECT_EQ(m_view.m_messages,
             std::vector<std::string>{"CTRQXDownLoadDlg::BuildPreMappedArray() Error - No "
                                      "Data(Basket ID) field in the download field list"});
-  EXPECT_EQ(m_m_view.m_percentTexts, std::vector<std::string>{"Percent Downloaded:  %0"});
+  EXPECT_EQ(m_view.m_percentTexts, std::vector<std::string>{"Percent Downloaded:  %0"});
   EXPECT_FALSE(m_dlg->AllReportsWritten());
 }
 
@@ -128,7 +128,7 @@ TEST_F(DownLoadDlgTest, AMissingOrderFileConvertsNothingButCompletes) {
   ASSERT_TRUE(Run());
   EXPECT_EQ(m_view.m_messages,
             std::vector<std::string>{"Error: Unable to open file " + m_app.File("orders.txt")});
-  EXPECT_EQ(m_m_view.m_percentTexts.back(), "- DownLoading Complete -");
+  EXPECT_EQ(m_view.m_percentTexts.back(), "- DownLoading Complete -");
   EXPECT_EQ(m_view.m_steps, 10);
   EXPECT_FALSE(m_dlg->AllReportsWritten());
 }
