@@ -48,11 +48,16 @@ bool ReadUInt(const TokenList& tokens, std::size_t& pos, std::uint32_t& out);
 bool ReadString(const TokenList& tokens, std::size_t& pos, std::string& out);
 bool ReadArray(const TokenList& tokens, std::size_t& pos, std::vector<std::string>& out);
 
-// Plain decimal conversions: leading digits count, text that is no number gives 0.
+// Plain decimal conversions as the C library's: leading white space and one sign are
+// allowed, then the leading digits count ("12abc" is 12); text that is no number gives 0.
+// ParseInt saturates at INT_MIN/INT_MAX. ParseUInt behaves as a 32-bit strtoul: it
+// saturates at 4294967295 and a minus sign negates modulo 2^32 ("-1" is 4294967295).
 int ParseInt(std::string_view text);
 std::uint32_t ParseUInt(std::string_view text);
 
-// Steps over one entry of any form (scalar, array, nested object) at its key token.
+// Steps over one entry of any form (scalar, array, nested object of any depth) at its key
+// token. Fails, pos unchanged, on a negative count or a count that runs past the list. The
+// work is linear in the list whatever the counts say.
 bool SkipEntry(const TokenList& tokens, std::size_t& pos);
 
 // What a class's member reader says of one key.
@@ -60,9 +65,12 @@ enum class MemberRead { kUnknownKey, kLoaded, kFailed };
 
 // The shared object-loading loop: checks the class name and a non-negative count, then
 // for each entry hands the key to readMember (which reads from pos onward and advances
-// it); unknown keys are skipped. On success pos points just past the object.
-bool LoadObject(const TokenList& tokens, std::size_t& pos, std::string_view className,
-                const std::function<MemberRead(std::string_view key, std::size_t& pos)>& readMember);
+// it); unknown keys are skipped. On success pos points just past the object; on failure
+// (wrong class name, bad count, a failed member or skip) pos is unchanged, members read so
+// far stay read.
+bool LoadObject(
+    const TokenList& tokens, std::size_t& pos, std::string_view className,
+    const std::function<MemberRead(std::string_view key, std::size_t& pos)>& readMember);
 
 // One record line: tokens joined by commas, quoted where they hold a comma or a
 // double quote, ended by "\r\n".
