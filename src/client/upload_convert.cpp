@@ -6,6 +6,7 @@
 #include <optional>
 #include <string_view>
 
+#include "download/download_text.h"
 #include "foundation/client_strings.h"
 #include "foundation/paths.h"
 #include "upload/text_rules.h"
@@ -18,15 +19,6 @@ constexpr unsigned kLastUploadNumber = 999;
 constexpr std::string_view kUuidPrefix = "UUID=";
 constexpr std::string_view kBasketIdPrefix = "BASKETID=";
 constexpr std::string_view kPricingNumberPrefix = "PRICINGNUMBER=";
-
-std::string_view Trim(std::string_view text) {
-  constexpr std::string_view kBlanks = " \t\r\n\v\f";
-  std::size_t first = text.find_first_not_of(kBlanks);
-  if (first == std::string_view::npos) {
-    return {};
-  }
-  return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
-}
 
 std::string UploadFileName(unsigned uploadNumber) {
   char name[32];
@@ -51,7 +43,7 @@ bool ReadWrittenHeader(const std::string& path, WrittenHeader& header) {
   std::string line;
   while ((!header.m_uuid || !header.m_basketId || !header.m_pricingNumber) &&
          std::getline(file, line)) {
-    std::string_view trimmed = Trim(line);
+    std::string_view trimmed = TrimWhiteSpace(line);
     for (auto [prefix, value] :
          {std::pair{kUuidPrefix, &header.m_uuid}, std::pair{kBasketIdPrefix, &header.m_basketId},
           std::pair{kPricingNumberPrefix, &header.m_pricingNumber}}) {

@@ -3,7 +3,6 @@
 #include <string>
 
 #include "client/settings_file.h"
-#include "foundation/field_format.h"
 #include "foundation/log_file.h"
 #include "upload/user_profile.h"
 
