@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -18,15 +19,22 @@ void Check(bool condition) {
   }
 }
 
-const std::string& InputPath() {
-  static const std::string path = "/tmp/fuzz_field_format_" + std::to_string(::getpid()) + ".cfg";
-  return path;
+// A plain array, so the clean-up at exit never sees a destroyed string.
+char g_inputPath[64];
+
+const char* InputPath() {
+  if (g_inputPath[0] == '\0') {
+    std::snprintf(g_inputPath, sizeof g_inputPath, "/tmp/fuzz_field_format_%d.cfg",
+                  static_cast<int>(::getpid()));
+    std::atexit([] { std::remove(g_inputPath); });
+  }
+  return g_inputPath;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string& path = InputPath();
+  const std::string path = InputPath();
   std::FILE* file = std::fopen(path.c_str(), "wb");
   if (file == nullptr) {
     return 0;
