@@ -1,0 +1,80 @@
+// Feeds the input to the order-file reader in pieces whose size the first byte chooses, and
+// checks its indexed grouping against a plain search over the groups of the same records read
+// in one piece.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "download/order_file.h"
+#include "download/record_reader.h"
+
+namespace {
+
+void Check(bool condition) {
+  if (!condition) {
+    __builtin_trap();
+  }
+}
+
+trqx::OstraneField Field(int type) {
+  trqx::OstraneField field;
+  field.m_type = type;
+  field.m_category = trqx::kCategoryDownload;
+  return field;
+}
+
+// A Type 27 field and a cache field, neither with a column, before the Basket ID in column 2.
+const std::vector<trqx::OstraneField> kFields{Field(15), Field(27), Field(13),
+                                              Field(17), Field(25), Field(26)};
+constexpr std::size_t kBasketColumn = 2;
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size == 0) {
+    return 0;
+  }
+  const std::size_t piece = 1 + data[0] % 64;
+  const std::string_view input(reinterpret_cast<const char*>(data) + 1, size - 1);
+
+  trqx::COrderFile file(kFields);
+  Check(file.Columns().m_basketId == kBasketColumn && file.Columns().m_orderRefId == 3);
+  bool good = true;
+  for (std::size_t at = 0; good && at < input.size(); at += piece) {
+    good = file.Feed(input.substr(at, piece));
+  }
+  good = good && file.Finish();
+
+  std::size_t records = 0;
+  std::vector<std::vector<trqx::OrderRecord>> expected;
+  trqx::RecordSplitter splitter(',', [&](trqx::TokenList& record) {
+    ++records;
+    if (record.empty()) {
+      return true;
+    }
+    const std::string_view basket = trqx::ColumnValue(record, kBasketColumn);
+    for (auto& group : expected) {
+      if (trqx::ColumnValue(group.front(), kBasketColumn) == basket) {
+        group.push_back(record);
+        return true;
+      }
+    }
+    expected.push_back({record});
+    return true;
+  });
+  const bool oneGood = splitter.Feed(input) == trqx::RecordSplitter::Status::kMore &&
+                       splitter.Finish() == trqx::RecordSplitter::Status::kMore;
+
+  Check(good == oneGood);
+  Check(records == file.RecordCount());
+  Check(file.Groups() == expected);
+  for (const trqx::BasketGroup& group : file.Groups()) {
+    for (const trqx::OrderRecord& record : group) {
+      Check(trqx::ColumnValue(record, kBasketColumn) == file.GetBasketID(group));
+      Check(file.GetOrderRefID(record).size() <= input.size());
+    }
+  }
+  return 0;
+}
