@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <ctime>
 #include <deque>
@@ -26,12 +27,17 @@ struct CClientEvent {
 // The client side of the connection without its socket: the protocol and the outgoing
 // slots, taken in the order final Close, pending requests (FileStart, TransferAbort,
 // CancelRequest, oldest first), the protocol's own reply (Login), then, with nothing else
-// waiting, the next file piece in state 3 or the idle poll (StatusRequest) in state 2 once
+// waiting, the next file pieces in state 3 or the idle poll (StatusRequest) in state 2 once
 // more than 20 s have passed since the last message was taken. Times are whole seconds.
+// The file goes out in runs of up to kPiecesPerTake FileData frames (the last run ending
+// with the FileEnd) taken as one message: the bytes on the wire are the same as piece by
+// piece, the socket is written once per run instead of once per 511 bytes, and a request
+// made meanwhile waits for at most one run (8 KB) before it goes out.
 // No lock of its own: the connection task and the owner call it only under the task's lock.
 class CClientLink {
  public:
   static constexpr std::time_t kIdlePollSeconds = 20;
+  static constexpr std::size_t kPiecesPerTake = 16;
 
   explicit CClientLink(
       std::unique_ptr<CUploadSource> source = std::make_unique<CDiskUploadSource>());
@@ -44,8 +50,9 @@ class CClientLink {
   void Receive(std::string_view bytes, std::vector<CClientEvent>& events);
 
   enum class Take { kNothing, kMessage, kFileError };
-  // The next message by priority (kMessage, message filled), taken at now. kFileError: the
-  // file being sent could not be read (error says why), the connection must end.
+  // The next message (or run of file pieces) by priority (kMessage, message filled), taken
+  // at now. kFileError: the file being sent could not be read (error says why), the
+  // connection must end; message is then empty.
   Take TakeNextMessage(std::time_t now, std::string& message, CFileError& error);
   // The second at which the idle poll falls due, while it is what would be sent next.
   std::optional<std::time_t> IdleDeadline() const;

@@ -6,6 +6,7 @@
 #include <random>
 #include <sstream>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include "foundation/protocol/client_link.h"
@@ -132,6 +133,7 @@ class ClientLinkTest : public ::testing::Test {
  protected:
   ClientLinkTest() : m_link(std::make_unique<FakeUploadSource>(m_disk)) {
     m_disk.files["/f.inc"] = std::string(700, 'k');
+    m_disk.files["/big.inc"] = std::string(20000, 'g');
     m_link.Start("u", "p", m_now);
   }
   std::vector<ClientOutcome> Receive(const std::string& bytes) {
@@ -177,9 +179,9 @@ TEST_F(ClientLinkTest, NoPollWhileAFileIsInFlightOrAwaitingFileReceived) {
   EXPECT_EQ(Take(), wire::MakeFileStart("f.inc", 5));
   EXPECT_FALSE(m_link.ExpectsData());  // sending
   m_now += 100;
-  EXPECT_EQ(Take(), wire::MakeFileData(std::string(500, 'k')));
-  EXPECT_EQ(Take(), wire::MakeFileData(std::string(200, 'k')));
-  EXPECT_EQ(Take(), wire::MakeBare(wire::kFileEnd));
+  // The whole small file is one run of pieces, ending with the FileEnd.
+  EXPECT_EQ(Take(), wire::MakeFileData(std::string(500, 'k')) +
+                        wire::MakeFileData(std::string(200, 'k')) + wire::MakeBare(wire::kFileEnd));
   EXPECT_TRUE(m_link.ExpectsData());  // awaiting FileReceived
   m_now += 100;
   EXPECT_FALSE(m_link.IdleDeadline());
@@ -201,10 +203,14 @@ TEST_F(ClientLinkTest, RequestsGoBeforePiecesAndAFileStartBeforeItsAbort) {
   EXPECT_EQ(Receive(wire::MakeBare(wire::kCancelAck)),
             std::vector<ClientOutcome>{ClientOutcome::kCancelAcknowledged});
 
-  ASSERT_TRUE(m_link.SendFile("f.inc", "/f.inc", 7, error));
-  EXPECT_EQ(Take(), wire::MakeFileStart("f.inc", 7));
-  EXPECT_EQ(Take().substr(0, 10), std::string("\x02"
-                                              "800000500"));
+  ASSERT_TRUE(m_link.SendFile("big.inc", "/big.inc", 7, error));
+  EXPECT_EQ(Take(), wire::MakeFileStart("big.inc", 7));
+  // One run of pieces, and the file is not at its end yet.
+  std::string run;
+  for (std::size_t i = 0; i < CClientLink::kPiecesPerTake; ++i) {
+    run += wire::MakeFileData(std::string(500, 'g'));
+  }
+  EXPECT_EQ(Take(), run);
   ASSERT_TRUE(m_link.Cancel());
   EXPECT_EQ(Take(), wire::MakeBare(wire::kCancelRequest));
   EXPECT_TRUE(Take().empty());
@@ -342,7 +348,7 @@ TEST(LinkSession, WholeSessionInOrder) {
 TEST(LinkSession, CancelAndAbortInEachState) {
   FakeSpoolDisk spoolDisk;
   FakeUploadDisk uploadDisk;
-  uploadDisk.files["/a.inc"] = std::string(2000, 'a');
+  uploadDisk.files["/a.inc"] = std::string(20000, 'a');
   CSpoolCounter counter;
   LinkPair pair(std::make_unique<FakeSpoolFile>(spoolDisk), counter,
                 std::make_unique<FakeUploadSource>(uploadDisk));
@@ -356,7 +362,7 @@ TEST(LinkSession, CancelAndAbortInEachState) {
   EXPECT_EQ(pair.m_serverEvents.back().m_outcome, ServerOutcome::kCancelRequest);
   EXPECT_EQ(pair.m_client.Protocol().State(), ClientState::kLoggedIn);
 
-  // Sending, after one piece: abort, then cancel.
+  // Sending, after one run of pieces: abort, then cancel.
   for (bool abort : {true, false}) {
     ASSERT_TRUE(pair.m_client.SendFile("a.inc", "/a.inc", 3, error));
     for (int i = 0; i < 2; ++i) {
@@ -371,7 +377,8 @@ TEST(LinkSession, CancelAndAbortInEachState) {
     EXPECT_EQ(pair.m_clientEvents.back().m_outcome, ClientOutcome::kCancelAcknowledged);
     EXPECT_EQ(pair.m_client.Protocol().State(), ClientState::kLoggedIn);
     EXPECT_EQ(pair.m_server.Protocol().State(), ServerState::kLoggedIn);
-    EXPECT_EQ(spoolDisk.files.at(pair.m_server.Protocol().SpoolFileName()), std::string(500, 'a'));
+    EXPECT_EQ(spoolDisk.files.at(pair.m_server.Protocol().SpoolFileName()),
+              std::string(500 * CClientLink::kPiecesPerTake, 'a'));
   }
 
   // File sent, FileReceived not yet back: the cancel goes out, the FileReceived is taken.
@@ -421,6 +428,46 @@ TEST(LinkSession, FilesArriveByteExactOnDisk) {
     got << spooled.rdbuf();
     EXPECT_TRUE(got.str() == content) << "size " << size;
   }
+  fs::remove_all(root);
+}
+
+}  // namespace
+}  // namespace trqx
+
+namespace trqx {
+namespace {
+
+TEST(DiskFiles, UploadAndSpoolFilesAreHeldUnderTheirLocks) {
+  namespace fs = std::filesystem;
+  fs::path root = fs::temp_directory_path() / ("trqx_locks_" + std::to_string(::getpid()));
+  fs::create_directories(root);
+  const std::string upload = (root / "up.inc").string();
+  std::ofstream(upload) << "data\n";
+  CFileError error;
+
+  CDiskUploadSource source;
+  ASSERT_TRUE(source.Open(upload, error));
+  LockedFile writer;
+  EXPECT_FALSE(writer.Open(upload, O_WRONLY, FileLock::kExclusive, error));
+  EXPECT_EQ(error.m_cause, FileErrorCause::kLocked);
+  CDiskUploadSource secondReader;
+  EXPECT_TRUE(secondReader.Open(upload, error));  // readers share
+  source.Close();
+  secondReader.Close();
+  EXPECT_TRUE(writer.Open(upload, O_WRONLY, FileLock::kExclusive, error));
+  writer.Close(error);
+
+  const std::string spoolName = (root / "ftpvexo000.inc").string();
+  CDiskSpoolFile spool;
+  ASSERT_TRUE(spool.Create(spoolName, error));
+  ASSERT_TRUE(spool.Append("abc", error));
+  CDiskSpoolFile other;
+  EXPECT_FALSE(other.Create(spoolName, error));
+  EXPECT_EQ(error.m_cause, FileErrorCause::kLocked);
+  // The held file was not emptied by the refused create.
+  EXPECT_EQ(fs::file_size(spoolName), 3u);
+  EXPECT_TRUE(spool.Close(error));
+  EXPECT_FALSE(spool.Append("x", error));
   fs::remove_all(root);
 }
 
