@@ -64,7 +64,11 @@ void BuySellFromNumber(std::string& value) {
     return;
   }
   const int number = ParseInt(value);
-  value = number < 0 ? "S" : number == 0 ? "" : "B";
+  if (number == 0) {
+    value.clear();
+  } else {
+    value.assign(1, number < 0 ? 'S' : 'B');
+  }
 }
 
 void DropLeadingSign(std::string& value) {
@@ -103,7 +107,9 @@ void RemoveDelimiter(std::string& value, std::string_view delimiter) {
     return;
   }
   if (delimiter.size() == 1) {
-    std::erase(value, delimiter.front());
+    if (value.find(delimiter.front()) != std::string::npos) {
+      std::erase(value, delimiter.front());
+    }
     return;
   }
   std::string out;

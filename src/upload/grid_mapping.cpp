@@ -74,12 +74,14 @@ class GridSource : public ConversionSource {
               value = kDefaultTimeInForce;
             }
             break;
+          // Trimming before the copy gives the pipeline's result: its steps before the
+          // trim (the ticker's dots) touch no blanks.
           case kMapCell:
-            value = m_grid.Cell(field.m_tableRow, field.m_tableCol);
+            value = TrimBlanks(m_grid.Cell(field.m_tableRow, field.m_tableCol));
             break;
           case kMapColumn:
             row.m_hasColumnField = true;
-            value = m_grid.Cell(static_cast<long long>(r), field.m_fixedCol);
+            value = TrimBlanks(m_grid.Cell(static_cast<long long>(r), field.m_fixedCol));
             break;
           default:
             if (type == kTypeDataOrderType) {

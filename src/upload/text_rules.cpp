@@ -66,6 +66,9 @@ std::string_view TrimBlanks(std::string_view text) {
 }
 
 void TrimBlanksInPlace(std::string& text) {
+  if (text.empty() || (!IsBlank(text.front()) && !IsBlank(text.back()))) {
+    return;
+  }
   std::size_t end = text.size();
   while (end > 0 && IsBlank(text[end - 1])) {
     --end;
