@@ -1,7 +1,7 @@
 // The download converter's whole run (order file read and grouped, each basket's cache file
 // read, every report written) on generated input of 100 orders a basket, interleaved so that
 // every basket is open from the start: records per second and the run's peak memory at
-// 250,000, 500,000 and 1,000,000 orders. Run with: bench_download --benchmark_min_time=1x
+// 250,000, 500,000 and 1,000,000 orders, one run each.
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>

@@ -5,9 +5,7 @@
 set -euo pipefail
 build=$1
 data=$2/download
-# The program sits in apps/, or in a folder of its own there.
 program="$build/apps/TRQXDownLoad"
-[ -d "$program" ] && program="$program/TRQXDownLoad"
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 today=$(date +%m-%d-%y)
