@@ -144,15 +144,15 @@ void CTRQXDownLoadDlg::ReadOrderFile() {
   m_orderFile = std::make_unique<COrderFile>(m_fieldFormat.DownloadFields());
   CFileError error;
   switch (m_orderFile->Read(m_orderFilePath, error)) {
-    case COrderFile::ReadResult::kOk:
+    case RecordFileResult::kOk:
       return;
-    case COrderFile::ReadResult::kOpenFailed:
+    case RecordFileResult::kOpenFailed:
       m_view.ShowMessageBox(Concat(kMsgUnableToOpenFile, m_orderFilePath));
       break;
-    case COrderFile::ReadResult::kReadFailed:
+    case RecordFileResult::kReadFailed:
       m_view.ShowMessageBox(Concat(kMsgUnableToReadFile, m_orderFilePath));
       break;
-    case COrderFile::ReadResult::kBadRecord:
+    case RecordFileResult::kBadRecord:
       m_view.ShowMessageBox(Concat(kMsgBadOrderRecord, m_orderFilePath));
       break;
   }

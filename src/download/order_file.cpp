@@ -40,19 +40,8 @@ COrderFile::COrderFile(const std::vector<OstraneField>& downloadFields)
         return true;
       }) {}
 
-COrderFile::ReadResult COrderFile::Read(const std::string& path, CFileError& error) {
-  switch (ReadRecordFile(path, m_splitter, error)) {
-    case RecordFileResult::kOk:
-    case RecordFileResult::kStopped:
-      return ReadResult::kOk;
-    case RecordFileResult::kOpenFailed:
-      return ReadResult::kOpenFailed;
-    case RecordFileResult::kReadFailed:
-      return ReadResult::kReadFailed;
-    case RecordFileResult::kBadRecord:
-      break;
-  }
-  return ReadResult::kBadRecord;
+RecordFileResult COrderFile::Read(const std::string& path, CFileError& error) {
+  return ReadRecordFile(path, m_splitter, error);
 }
 
 bool COrderFile::Feed(std::string_view chunk) {

@@ -27,15 +27,13 @@ std::string_view ColumnValue(const OrderRecord& record, std::size_t column);
 // appears, records keep file order within a group. Basket IDs are compared exactly.
 class COrderFile {
  public:
-  enum class ReadResult { kOk, kOpenFailed, kReadFailed, kBadRecord };
-
   explicit COrderFile(const std::vector<OstraneField>& downloadFields);
   COrderFile(const COrderFile&) = delete;
   COrderFile& operator=(const COrderFile&) = delete;
 
   // Reads and groups every record of the file at path. Records handled before a failure stay
   // grouped; kOpenFailed and kReadFailed fill error.
-  ReadResult Read(const std::string& path, CFileError& error);
+  RecordFileResult Read(const std::string& path, CFileError& error);
   // The same for data held in memory, fed in chunks of any size; false at a bad record.
   bool Feed(std::string_view chunk);
   bool Finish();

@@ -25,11 +25,8 @@ RecordSplitter::Status RecordSplitter::Feed(std::string_view chunk) {
     }
     chunk.remove_prefix(used);
     m_pending = false;
-    const bool goOn = m_onRecord(m_reader.Tokens());
+    m_onRecord(m_reader.Tokens());
     m_reader.Reset();
-    if (!goOn) {
-      return Status::kStopped;
-    }
   }
   return Status::kMore;
 }
@@ -42,9 +39,9 @@ RecordSplitter::Status RecordSplitter::Finish() {
   if (m_reader.Finish() != CsvStatus::kRecord) {
     return Status::kBadRecord;
   }
-  const bool goOn = m_onRecord(m_reader.Tokens());
+  m_onRecord(m_reader.Tokens());
   m_reader.Reset();
-  return goOn ? Status::kMore : Status::kStopped;
+  return Status::kMore;
 }
 
 RecordFileResult ReadRecordFile(const std::string& path, RecordSplitter& splitter,
@@ -64,9 +61,6 @@ RecordFileResult ReadRecordFile(const std::string& path, RecordSplitter& splitte
         got == 0 ? splitter.Finish() : splitter.Feed(std::string_view(buffer.data(), got));
     if (status == RecordSplitter::Status::kBadRecord) {
       return RecordFileResult::kBadRecord;
-    }
-    if (status == RecordSplitter::Status::kStopped) {
-      return RecordFileResult::kStopped;
     }
     if (got == 0) {
       return RecordFileResult::kOk;

@@ -12,11 +12,11 @@ namespace trqx {
 
 // Splits a byte stream, fed in chunks of any size, into separated records and hands each
 // completed record to the consumer, records without tokens included. The consumer may move
-// the tokens out; a false from it stops the splitting.
+// the tokens out.
 class RecordSplitter {
  public:
-  using OnRecord = std::function<bool(TokenList& record)>;
-  enum class Status { kMore, kBadRecord, kStopped };
+  using OnRecord = std::function<void(TokenList& record)>;
+  enum class Status { kMore, kBadRecord };
 
   RecordSplitter(char separator, OnRecord onRecord);
   Status Feed(std::string_view chunk);
@@ -29,7 +29,7 @@ class RecordSplitter {
   bool m_pending = false;  // bytes other than carriage returns since the last record
 };
 
-enum class RecordFileResult { kOk, kOpenFailed, kReadFailed, kBadRecord, kStopped };
+enum class RecordFileResult { kOk, kOpenFailed, kReadFailed, kBadRecord };
 
 // Opens path for reading with writers locked out, feeds the whole file to splitter and ends
 // it. kOpenFailed and kReadFailed fill error.

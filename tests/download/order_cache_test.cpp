@@ -83,13 +83,13 @@ TEST(OrderFile, StopsAtABadRecordKeepingWhatWasGrouped) {
   WriteWholeFile(folder.File("orders.txt"), "IBM,B,1,B1,O1\n\"open,B,1,B1,O2\n");
   COrderFile file(kFields);
   CFileError error;
-  EXPECT_EQ(file.Read(folder.File("orders.txt"), error), COrderFile::ReadResult::kBadRecord);
+  EXPECT_EQ(file.Read(folder.File("orders.txt"), error), RecordFileResult::kBadRecord);
   EXPECT_EQ(OrderIds(file), (std::vector<std::vector<std::string>>{{"O1"}}));
 
   COrderFile missing(kFields);
-  EXPECT_EQ(missing.Read(folder.File("none.txt"), error), COrderFile::ReadResult::kOpenFailed);
+  EXPECT_EQ(missing.Read(folder.File("none.txt"), error), RecordFileResult::kOpenFailed);
   EXPECT_EQ(error.m_fileName, folder.File("none.txt"));
-  EXPECT_EQ(missing.Read("", error), COrderFile::ReadResult::kOpenFailed);
+  EXPECT_EQ(missing.Read("", error), RecordFileResult::kOpenFailed);
   EXPECT_EQ(missing.RecordCount(), 0u);
 }
 
