@@ -47,25 +47,25 @@ std::string CacheFilePath(const std::string& cacheFolder, std::time_t when,
   return JoinPath(cacheFolder, CacheFileName(when, BasketFileNamePart(basketId), {}));
 }
 
-CacheReadResult ReadCacheFile(const std::string& path, std::size_t headerCount,
-                              std::size_t dataCount, CCacheInfo& info, CFileError& error) {
+RecordFileResult ReadCacheFile(const std::string& path, std::size_t headerCount,
+                               std::size_t dataCount, CCacheInfo& info, CFileError& error) {
   LockedFile file;
   if (!file.Open(path, O_RDONLY, FileLock::kDenyWrite, error)) {
-    return CacheReadResult::kOpenFailed;
+    return RecordFileResult::kOpenFailed;
   }
   info.Clear();
   switch (ReadArchiveRecords(
       file, [&](const TokenList& record) { return info.AddRecord(record, headerCount, dataCount); },
       error)) {
     case ArchiveLoad::kOk:
-      return CacheReadResult::kOk;
+      return RecordFileResult::kOk;
     case ArchiveLoad::kFileError:
-      return CacheReadResult::kReadFailed;
+      return RecordFileResult::kReadFailed;
     case ArchiveLoad::kBadRecord:
     case ArchiveLoad::kRejected:
       break;
   }
-  return CacheReadResult::kBadRecord;
+  return RecordFileResult::kBadRecord;
 }
 
 }  // namespace trqx

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "download/download_text.h"
+#include "download/record_reader.h"
 #include "foundation/archive.h"
 #include "foundation/cache_file.h"
 #include "foundation/file_error.h"
@@ -44,11 +45,9 @@ class CCacheInfo {
 std::string CacheFilePath(const std::string& cacheFolder, std::time_t when,
                           std::string_view basketId);
 
-enum class CacheReadResult { kOk, kOpenFailed, kReadFailed, kBadRecord };
-
 // Opens the cache file at path, empties info and reads the file into it. The first
 // bad record ends the reading with kBadRecord; kOpenFailed and kReadFailed fill error.
-CacheReadResult ReadCacheFile(const std::string& path, std::size_t headerCount,
-                              std::size_t dataCount, CCacheInfo& info, CFileError& error);
+RecordFileResult ReadCacheFile(const std::string& path, std::size_t headerCount,
+                               std::size_t dataCount, CCacheInfo& info, CFileError& error);
 
 }  // namespace trqx

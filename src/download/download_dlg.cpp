@@ -198,13 +198,13 @@ bool CTRQXDownLoadDlg::ReadCacheInfo(const std::string& basketId) {
   switch (ReadCacheFile(path, static_cast<std::size_t>(m_fieldFormat.CacheHdrCount()),
                         static_cast<std::size_t>(m_fieldFormat.CacheDataCount()), m_cacheInfo,
                         error)) {
-    case CacheReadResult::kOk:
+    case RecordFileResult::kOk:
       return true;
-    case CacheReadResult::kOpenFailed:
-    case CacheReadResult::kReadFailed:
+    case RecordFileResult::kOpenFailed:
+    case RecordFileResult::kReadFailed:
       m_view.ShowMessageBox(Concat(kMsgCacheOpenError, path));
       return false;
-    case CacheReadResult::kBadRecord:
+    case RecordFileResult::kBadRecord:
       break;
   }
   m_view.ShowMessageBox(std::string(kMsgCacheDataError));

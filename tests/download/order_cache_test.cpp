@@ -128,17 +128,17 @@ TEST(CacheInfo, ReadsTheDaysFileOfTheBasketOnly) {
   CCacheInfo info;
   CFileError error;
   WriteWholeFile(path, "HDR,,\"GROWTH, INC\"\r\nDATA,O1,ACC-1\r\nDATA,O2,ACC-2\r\n");
-  ASSERT_EQ(ReadCacheFile(path, 1, 1, info, error), CacheReadResult::kOk);
+  ASSERT_EQ(ReadCacheFile(path, 1, 1, info, error), RecordFileResult::kOk);
   EXPECT_EQ(info.Header().m_values, std::vector<std::string>{"GROWTH, INC"});
   EXPECT_EQ(info.Data().size(), 2u);
 
   // One value too many or an unterminated quote fails the read; yesterday's file is not found.
   WriteWholeFile(path, "HDR,,GROWTH\r\nDATA,O1,ACC-1,EXTRA\r\n");
-  EXPECT_EQ(ReadCacheFile(path, 1, 1, info, error), CacheReadResult::kBadRecord);
+  EXPECT_EQ(ReadCacheFile(path, 1, 1, info, error), RecordFileResult::kBadRecord);
   WriteWholeFile(path, "HDR,,GROWTH\r\nDATA,\"O1,ACC-1\r\n");
-  EXPECT_EQ(ReadCacheFile(path, 1, 1, info, error), CacheReadResult::kBadRecord);
+  EXPECT_EQ(ReadCacheFile(path, 1, 1, info, error), RecordFileResult::kBadRecord);
   EXPECT_EQ(ReadCacheFile(CacheFilePath(folder.Path(), today - 86400, "B1"), 1, 1, info, error),
-            CacheReadResult::kOpenFailed);
+            RecordFileResult::kOpenFailed);
 }
 
 }  // namespace

@@ -37,8 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   trqx::CCacheInfo info;
   trqx::CFileError error;
-  const trqx::CacheReadResult result = trqx::ReadCacheFile(path, 2, 1, info, error);
-  Check(result == trqx::CacheReadResult::kOk || result == trqx::CacheReadResult::kBadRecord);
+  const trqx::RecordFileResult result = trqx::ReadCacheFile(path, 2, 1, info, error);
+  Check(result == trqx::RecordFileResult::kOk || result == trqx::RecordFileResult::kBadRecord);
   Check(info.Header().m_kind == "HDR");
   Check(info.Header().m_values.empty() || info.Header().m_values.size() == 2);
   for (std::size_t i = 0; i < info.Data().size(); ++i) {
