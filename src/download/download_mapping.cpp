@@ -3,27 +3,17 @@
 #include <fcntl.h>
 
 #include <algorithm>
-#include <charconv>
 
 #include "download/download_fields.h"
 #include "download/download_text.h"
 #include "foundation/cache_file.h"
 #include "foundation/locked_file.h"
 #include "foundation/paths.h"
+#include "upload/text_rules.h"
 
 namespace trqx {
 
 namespace {
-
-// A value counts as above zero when its leading decimal number is; text that is no number is 0.
-bool IsAboveZero(std::string_view text) {
-  if (!text.empty() && text.front() == '+') {
-    text.remove_prefix(1);
-  }
-  double value = 0;
-  const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-  return result.ec == std::errc() && value > 0;
-}
 
 // Where each field of the list lands: its place among the header values (Type 12 fields) and
 // among the data values (all other fields).
@@ -141,7 +131,7 @@ ExecutedRows MarkExecutedRows(const std::vector<OstraneField>& fields,
   }
   for (std::size_t row = 0; row < data.size(); ++row) {
     const std::string_view value = TrimWhiteSpace(data[row].Get(position));
-    if (!value.empty() && IsAboveZero(value)) {
+    if (!value.empty() && LeadingNumber(value) > 0) {
       rows.m_executed[row] = true;
       ++rows.m_count;
     }
