@@ -4,6 +4,7 @@
 #include <sys/types.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 namespace trqx {
@@ -88,10 +89,12 @@ bool DeskGrid::Build(std::string bytes, char separator) {
   m_rowStart.assign(1, 0);
   // Every cell starts at the file's start or after a separator or a line feed, so counting
   // those bounds the cells and the rows; reserving them avoids regrowing large vectors.
-  const std::size_t separators =
-      static_cast<std::size_t>(std::count(m_bytes.begin(), m_bytes.end(), separator));
-  const std::size_t lineFeeds =
-      static_cast<std::size_t>(std::count(m_bytes.begin(), m_bytes.end(), '\n'));
+  std::size_t separators = 0;
+  std::size_t lineFeeds = 0;
+  for (const char c : m_bytes) {
+    separators += c == separator;
+    lineFeeds += c == '\n';
+  }
   m_cells.reserve(separators + lineFeeds + 1);
   AdviseHugePages(m_cells.data(), m_cells.capacity() * sizeof(CellRef));
   m_rowStart.reserve(lineFeeds + 2);

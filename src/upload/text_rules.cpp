@@ -9,10 +9,6 @@ namespace trqx {
 
 namespace {
 
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
-}
-
 bool IsCSpace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
@@ -52,34 +48,6 @@ long long DecimalExponent(std::string_view number) {
 }
 
 }  // namespace
-
-std::string_view TrimBlanks(std::string_view text) {
-  std::size_t begin = 0;
-  std::size_t end = text.size();
-  while (begin < end && IsBlank(text[begin])) {
-    ++begin;
-  }
-  while (end > begin && IsBlank(text[end - 1])) {
-    --end;
-  }
-  return text.substr(begin, end - begin);
-}
-
-void TrimBlanksInPlace(std::string& text) {
-  if (text.empty() || (!IsBlank(text.front()) && !IsBlank(text.back()))) {
-    return;
-  }
-  std::size_t end = text.size();
-  while (end > 0 && IsBlank(text[end - 1])) {
-    --end;
-  }
-  text.resize(end);
-  std::size_t begin = 0;
-  while (begin < text.size() && IsBlank(text[begin])) {
-    ++begin;
-  }
-  text.erase(0, begin);
-}
 
 void UpperCaseInPlace(std::string& text) {
   for (char& c : text) {
