@@ -8,6 +8,7 @@ namespace trqx {
 
 // The text rules of the conversion. "Blanks" are the blank and the tab.
 
+// A blank: the blank or the tab.
 inline bool IsBlank(char c) {
   return c == ' ' || c == '\t';
 }
