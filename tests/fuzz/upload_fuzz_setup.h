@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "foundation/field_format.h"
@@ -60,14 +61,23 @@ inline void UseUploadFuzzFields() {
   }
 }
 
-// A folder of this process's own for the files of one run.
+// A folder of this process's own for the files of one run, removed at exit.
 inline const std::string& FuzzFolder() {
-  static const std::string folder = [] {
+  // Never destroyed, so the exit handler can still read it.
+  static const std::string* const folder = [] {
     std::string pattern = "/tmp/trqx-fuzz-XXXXXX";
     Check(::mkdtemp(pattern.data()) != nullptr);
-    return pattern;
+    return new std::string(pattern);
   }();
-  return folder;
+  static const bool removeAtExit = [] {
+    std::atexit([] {
+      std::error_code ignored;
+      std::filesystem::remove_all(*folder, ignored);
+    });
+    return true;
+  }();
+  (void)removeAtExit;
+  return *folder;
 }
 
 inline void WriteFile(const std::string& path, const std::uint8_t* data, std::size_t size) {
