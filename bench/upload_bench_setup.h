@@ -18,12 +18,12 @@ constexpr std::size_t kRows = 1000000;
 
 // The 20 upload fields both benchmarks map: 4 header fields, 16 data fields.
 inline void UseBenchFields() {
-  struct Spec {
+  struct FieldDef {
     const char* name;
     int width;
     int type;
   };
-  static constexpr Spec kSpecs[] = {
+  static constexpr FieldDef kFieldDefs[] = {
       {"UUID", 10, kTypeHdrUuid},
       {"BASKETID", 20, kTypeHdrBasketId},
       {"DELIM", 1, kTypeHdrDelimiter},
@@ -46,11 +46,11 @@ inline void UseBenchFields() {
       {"ACCTCODE", 6, kTypeData},
   };
   TheFieldFormat().Clear();
-  for (const Spec& spec : kSpecs) {
+  for (const FieldDef& def : kFieldDefs) {
     OstraneField field;
-    field.m_name = spec.name;
-    field.m_width = spec.width;
-    field.m_type = spec.type;
+    field.m_name = def.name;
+    field.m_width = def.width;
+    field.m_type = def.type;
     field.m_category = kCategoryUpload;
     TheFieldFormat().Add(field);
   }

@@ -19,13 +19,13 @@ inline void Check(bool condition) {
 // The field format of the upload fuzz targets: one field of every upload type, a ticker,
 // and one download field that must stay out of the upload list.
 inline void UseUploadFuzzFields() {
-  struct Spec {
+  struct FieldDef {
     const char* name;
     int width;
     int type;
     int category;
   };
-  static constexpr Spec kSpecs[] = {
+  static constexpr FieldDef kFieldDefs[] = {
       {"HDRFIX", 4, kTypeHdrFixed, 0},
       {"UUID", 10, kTypeHdrUuid, 0},
       {"BASKETID", 6, kTypeHdrBasketId, 0},
@@ -51,12 +51,12 @@ inline void UseUploadFuzzFields() {
       {"YELLOW", 2, kTypeExecYellowKey, 0},
   };
   TheFieldFormat().Clear();
-  for (const Spec& spec : kSpecs) {
+  for (const FieldDef& def : kFieldDefs) {
     OstraneField field;
-    field.m_name = spec.name;
-    field.m_width = spec.width;
-    field.m_type = spec.type;
-    field.m_category = spec.category;
+    field.m_name = def.name;
+    field.m_width = def.width;
+    field.m_type = def.type;
+    field.m_category = def.category;
     TheFieldFormat().Add(field);
   }
 }
