@@ -27,15 +27,29 @@ void Check(bool condition) {
   }
 }
 
-void CheckMessage(const std::string& message) {
-  Check(message.size() >= wire::kMinFrameLength && message.size() <= wire::kMaxFrameLength);
-  Check(message.front() == wire::kStx && message.back() == wire::kEtx);
-  Check(message.find_first_of(std::string_view("\x02\x03", 2), 1) == message.size() - 1);
-  if (message[1] == wire::kFileData) {
-    Check(message.size() == wire::kFileDataLength);
-    int length = wire::ParseDecimal(message.substr(2, 8));
+void CheckFrame(std::string_view frame) {
+  Check(frame.size() >= wire::kMinFrameLength && frame.size() <= wire::kMaxFrameLength);
+  Check(frame.front() == wire::kStx && frame.back() == wire::kEtx);
+  Check(frame.find_first_of(std::string_view("\x02\x03", 2), 1) == frame.size() - 1);
+  if (frame[1] == wire::kFileData) {
+    Check(frame.size() == wire::kFileDataLength);
+    int length = wire::ParseDecimal(frame.substr(2, 8));
     Check(length >= 1 && length <= 500);
   }
+}
+
+// A taken message is one frame, or a run of file pieces: whole frames one after another,
+// at most kPiecesPerTake of them with a FileEnd after the last.
+void CheckMessage(const std::string& message) {
+  Check(!message.empty());
+  std::size_t frames = 0;
+  for (std::size_t at = 0; at < message.size(); ++frames) {
+    std::size_t end = message.find(wire::kEtx, at);
+    Check(end != std::string::npos);
+    CheckFrame(std::string_view(message).substr(at, end + 1 - at));
+    at = end + 1;
+  }
+  Check(frames <= CClientLink::kPiecesPerTake + 1);
 }
 
 }  // namespace
