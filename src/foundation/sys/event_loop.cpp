@@ -1,8 +1,15 @@
 #include "foundation/sys/event_loop.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace trqx {
+
+namespace {
+
+constexpr std::chrono::milliseconds kRunUntilSlice{5};
+
+}  // namespace
 
 ManualEventLoop::ManualEventLoop(Clock clock)
     : m_clock(std::move(clock)), m_owner(std::this_thread::get_id()) {}
@@ -186,7 +193,10 @@ bool ManualEventLoop::RunUntil(const std::function<bool()>& done,
     if (RunBatch(lock) != 0 || !m_items.empty()) {
       continue;
     }
-    std::chrono::steady_clock::duration wait = deadline - std::chrono::steady_clock::now();
+    // done() may turn true without anything queued (another thread's work): look again
+    // after a short while in any case.
+    std::chrono::steady_clock::duration wait = std::min<std::chrono::steady_clock::duration>(
+        deadline - std::chrono::steady_clock::now(), kRunUntilSlice);
     std::chrono::steady_clock::duration timerWait;
     if (NextTimerWait(timerWait) && timerWait < wait) {
       wait = timerWait;

@@ -72,8 +72,8 @@ class ManualEventLoop final : public EventLoop {
   // Runs what is ready now (the handlers queued and the timers due when it begins) without
   // waiting; returns how many ran. Owner's thread.
   std::size_t RunPending();
-  // Runs handlers and timers until done() holds (checked after each) or timeout passes in
-  // real time; returns done(). Owner's thread.
+  // Runs handlers and timers until done() holds (checked after each, and every few
+  // milliseconds) or timeout passes in real time; returns done(). Owner's thread.
   bool RunUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
   // Ends the loop for good: queued handlers are dropped, waiting and later Sends return
   // false, later Posts are dropped. Any thread.

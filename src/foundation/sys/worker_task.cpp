@@ -72,6 +72,7 @@ bool CWorkerTask::Start(CSysErrorInfo& error) {
 }
 
 void CWorkerTask::ThreadProcedure() {
+  m_workerId = std::this_thread::get_id();
   NotifySend(NoticeOf(m_codes.m_started));
   bool good = false;
   try {
@@ -86,11 +87,13 @@ void CWorkerTask::ThreadProcedure() {
     m_ended = true;
   }
   m_endCondition.notify_all();
+  m_workerId = std::thread::id();
   // The last act of the thread: its post also ends the owner's wait in Stop.
   NotifyPost(NoticeOf(good ? m_codes.m_endedGood : m_codes.m_endedBad));
 }
 
 bool CWorkerTask::Stop(std::chrono::milliseconds timeout, CSysErrorInfo& error) {
+  const bool ownThread = m_workerId.load() == std::this_thread::get_id();
   {
     std::lock_guard<std::mutex> guard(m_lock);
     if (!m_stopRequested) {
@@ -100,12 +103,14 @@ bool CWorkerTask::Stop(std::chrono::milliseconds timeout, CSysErrorInfo& error) 
       }
     }
   }
-  if (!m_thread.joinable()) {
-    return true;
-  }
-  if (m_thread.get_id() == std::this_thread::get_id()) {
+  // The task's own thread cannot wait for itself (nor look at its thread object, which
+  // the owner may be writing).
+  if (ownThread) {
     error.Set(EDEADLK, sys_call::kWaitThread);
     return false;
+  }
+  if (!m_thread.joinable()) {
+    return true;
   }
   const bool forever = timeout == kInfinite;
   const auto deadline = forever ? std::chrono::steady_clock::time_point::max()
@@ -195,7 +200,7 @@ void CWorkerTask::LogSystemError(const CSysErrorInfo& error) {
 void CWorkerTask::StopAndJoin() {
   CSysErrorInfo error;
   if (!Stop(kInfinite, error) && m_thread.joinable() &&
-      m_thread.get_id() != std::this_thread::get_id()) {
+      m_workerId.load() != std::this_thread::get_id()) {
     m_thread.join();
   }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -69,7 +70,8 @@ class CWorkerTask {
   void SetOwner(EventLoop* loop, std::uint32_t messageId, NoticeHandler handler);
 
   // Opens the wake event if needed (in its initial state), clears the stop flag and starts
-  // the thread: it notifies "started" (sent), runs Run, posts "ended in good state" (exit
+  // the thread. (Notices of an earlier run the owner has not handled yet may still come.)
+  // The thread notifies "started" (sent), runs Run, posts "ended in good state" (exit
   // code 0) or "ended in bad state" (exit code 1; also for an exception out of Run). Fails
   // with "CreateEvent(...)", or "AfxBeginThread" and code 0 when no thread can start or
   // one is still running.
@@ -127,6 +129,7 @@ class CWorkerTask {
   NoticeHandler m_handler;
 
   std::thread m_thread;
+  std::atomic<std::thread::id> m_workerId{};  // of the running thread, set by itself
   mutable std::mutex m_endMutex;
   std::condition_variable m_endCondition;
   bool m_ended = false;                     // guarded by m_endMutex
