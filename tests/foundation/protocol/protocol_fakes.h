@@ -2,10 +2,8 @@
 
 #include <cerrno>
 #include <map>
-#include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "foundation/protocol/protocol_message.h"
 #include "foundation/protocol/spool_file.h"
@@ -15,17 +13,18 @@ namespace trqx::test {
 
 // A frame of any type and body, for inputs the builders cannot make.
 inline std::string RawFrame(char type, std::string_view body = {}) {
-  std::string frame(1, wire::kStx);
-  frame.push_back(type);
-  frame.append(body);
-  frame.push_back(wire::kEtx);
-  return frame;
+  return std::string{wire::kStx, type} + std::string(body) + wire::kEtx;
+}
+
+inline bool Fail(CFileError& error, FileErrorCause cause, int code, const char* function,
+                 const std::string& name) {
+  error = {cause, code, function, name};
+  return false;
 }
 
 // Spool files kept in memory; failures are switched on by the test.
 struct FakeSpoolDisk {
   std::map<std::string, std::string> files;
-  std::vector<std::string> created;  // in order of creation
   bool failCreate = false;
   bool failAppend = false;
   bool failClose = false;
@@ -38,34 +37,25 @@ class FakeSpoolFile : public CSpoolFile {
   bool Create(const std::string& path, CFileError& error) override {
     m_open.clear();
     if (m_disk.failCreate) {
-      error = {FileErrorCause::kOpen, EACCES, "open", path};
-      return false;
+      return Fail(error, FileErrorCause::kOpen, EACCES, "open", path);
     }
-    m_disk.created.push_back(path);
     m_disk.files[path].clear();
     m_open = path;
     return true;
   }
   bool Append(std::string_view bytes, CFileError& error) override {
     if (m_disk.failAppend || m_open.empty()) {
-      error = {FileErrorCause::kWrite, ENOSPC, "write", m_open};
-      return false;
+      return Fail(error, FileErrorCause::kWrite, ENOSPC, "write", m_open);
     }
     m_disk.files[m_open].append(bytes);
     return true;
   }
   bool Close(CFileError& error) override {
-    if (m_open.empty()) {
-      return true;
-    }
-    ++m_disk.closes;
-    std::string path = m_open;
-    m_open.clear();
-    if (m_disk.failClose) {
-      error = {FileErrorCause::kWrite, EIO, "close", path};
-      return false;
-    }
-    return true;
+    std::string path;
+    path.swap(m_open);
+    m_disk.closes += path.empty() ? 0 : 1;
+    return path.empty() || !m_disk.failClose ||
+           Fail(error, FileErrorCause::kWrite, EIO, "close", path);
   }
   bool IsOpen() const override { return !m_open.empty(); }
 
@@ -78,33 +68,27 @@ class FakeSpoolFile : public CSpoolFile {
 struct FakeUploadDisk {
   std::map<std::string, std::string> files;
   bool failRead = false;
-  int opens = 0;
 };
 
 class FakeUploadSource : public CUploadSource {
  public:
   explicit FakeUploadSource(FakeUploadDisk& disk) : m_disk(disk) {}
   bool Open(const std::string& path, CFileError& error) override {
-    m_open = false;
     auto found = m_disk.files.find(path);
-    if (found == m_disk.files.end()) {
-      error = {FileErrorCause::kOpen, ENOENT, "open", path};
-      return false;
+    m_open = found != m_disk.files.end();
+    if (!m_open) {
+      return Fail(error, FileErrorCause::kOpen, ENOENT, "open", path);
     }
-    ++m_disk.opens;
     m_data = found->second;
     m_position = 0;
-    m_open = true;
     return true;
   }
   bool Read(char* buffer, std::size_t size, std::size_t& got, CFileError& error) override {
     got = 0;
     if (!m_open || m_disk.failRead) {
-      error = {FileErrorCause::kRead, EIO, "read", ""};
-      return false;
+      return Fail(error, FileErrorCause::kRead, EIO, "read", "");
     }
-    got = std::min(size, m_data.size() - m_position);
-    m_data.copy(buffer, got, m_position);
+    got = m_data.copy(buffer, size, m_position);
     m_position += got;
     return true;
   }

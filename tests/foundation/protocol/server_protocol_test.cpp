@@ -2,295 +2,215 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
-#include <thread>
-#include <vector>
-
 #include "foundation/protocol/protocol_fakes.h"
+#include "foundation/protocol/server_link.h"
 
 namespace trqx {
 namespace {
 
-using test::FakeSpoolDisk;
-using test::FakeSpoolFile;
 using test::RawFrame;
+using O = ServerOutcome;
+using S = ServerState;
 
-constexpr const char* kSessionDirectory = "Remote/Remote0000003";
+constexpr const char* kDir = "Remote/Remote0000003";
+const std::string kLogin = wire::MakeLogin("alice", "secret");
+const std::string kStatus = wire::MakeBare(wire::kStatusRequest);
+const std::string kEnd = wire::MakeBare(wire::kFileEnd);
 
-class ServerProtocolTest : public ::testing::Test {
- protected:
-  ServerProtocolTest() : m_protocol(std::make_unique<FakeSpoolFile>(m_disk), m_counter) {
-    m_protocol.Start(" alice ", "secret", kSessionDirectory, "ftpuser", '1', "System OK");
-    EXPECT_EQ(m_protocol.TakeReply(), wire::MakeGreeting());
-  }
+std::string FileDataWithLength(const std::string& lengthField) {
+  return RawFrame(wire::kFileData, lengthField + std::string(500, 'p'));
+}
 
-  // Feeds the whole input; the outcome of every call that stopped early, then the last.
-  std::vector<ServerOutcome> Feed(const std::string& input) {
-    std::vector<ServerOutcome> outcomes;
-    std::size_t at = 0;
-    do {
-      auto result = m_protocol.Feed(input.data() + at, input.size() - at);
-      at += result.consumed;
-      if (result.outcome != ServerOutcome::kNone || at == input.size()) {
-        outcomes.push_back(result.outcome);
-      }
-    } while (at < input.size());
-    return outcomes;
+// A session brought to a state through its ordinary path, with its spool files in memory.
+struct Session {
+  explicit Session(S state, std::string_view login = " alice ") {
+    protocol.Start(login, "secret", kDir, "ftpuser", '1', "System OK");
+    EXPECT_EQ(protocol.TakeReply(), wire::MakeGreeting());
+    if (state == S::kLoggedIn || state == S::kReceivingFile) {
+      Feed(kLogin);
+    }
+    Feed(state == S::kReceivingFile    ? wire::MakeFileStart("desk.inc", 17)
+         : state == S::kClosedByClient ? wire::MakeClose('1')
+         : state == S::kEnded          ? wire::MakeLogin("alice", "wrong")
+                                       : std::string());
+    protocol.TakeReply();
+    EXPECT_EQ(protocol.State(), state);
+    disk.closes = 0;
   }
-  ServerOutcome FeedOne(const std::string& frame) {
-    auto outcomes = Feed(frame);
-    EXPECT_EQ(outcomes.size(), 1u);
-    return outcomes.back();
-  }
-  void LogIn() {
-    ASSERT_EQ(FeedOne(wire::MakeLogin("alice", "secret")), ServerOutcome::kLoggedIn);
-    ASSERT_EQ(m_protocol.TakeReply(), wire::MakeGreeting());
-  }
-  void StartFile(std::uint32_t number = 17) {
-    LogIn();
-    ASSERT_EQ(FeedOne(wire::MakeFileStart("desk.inc", number)), ServerOutcome::kFileStarted);
-    ASSERT_EQ(m_protocol.State(), ServerState::kReceivingFile);
-  }
-  static std::string FileDataWithLength(const std::string& lengthField) {
-    return RawFrame(wire::kFileData, lengthField + std::string(500, 'p'));
+  O Feed(const std::string& frame) {
+    auto result = protocol.Feed(frame.data(), frame.size());
+    EXPECT_EQ(result.consumed, frame.size());
+    return result.outcome;
   }
 
-  FakeSpoolDisk m_disk;
-  CSpoolCounter m_counter;
-  CServerProtocol m_protocol;
+  test::FakeSpoolDisk disk;
+  CSpoolCounter counter;
+  CServerProtocol protocol{std::make_unique<test::FakeSpoolFile>(disk), counter};
 };
 
-TEST_F(ServerProtocolTest, LoginComparesTrimmedTextExactly) {
-  LogIn();
-  EXPECT_EQ(m_protocol.State(), ServerState::kLoggedIn);
-}
-
-TEST_F(ServerProtocolTest, LongerLoginIsAcceptedAndExtraBytesIgnored) {
-  std::string login = wire::MakeLogin("alice", "secret");
-  login.insert(login.size() - 1, "extra");
-  EXPECT_EQ(FeedOne(login), ServerOutcome::kLoggedIn);
-}
-
-TEST_F(ServerProtocolTest, BadLoginRepliesCloseThreeAndEnds) {
-  EXPECT_EQ(FeedOne(wire::MakeLogin("alice", "Secret")), ServerOutcome::kBadLogin);
-  EXPECT_EQ(m_protocol.TakeReply(), wire::MakeClose('3'));
-  EXPECT_EQ(m_protocol.State(), ServerState::kEnded);
-  // Nothing more is taken from this client.
-  EXPECT_EQ(FeedOne(wire::MakeLogin("alice", "secret")), ServerOutcome::kNone);
-  EXPECT_FALSE(m_protocol.HasReply());
-  EXPECT_TRUE(m_protocol.MakeClose().empty());
-}
-
-TEST_F(ServerProtocolTest, NamesMatchOnlyByTheFifteenCharactersSent) {
-  CServerProtocol fifteen(std::make_unique<FakeSpoolFile>(m_disk), m_counter);
-  fifteen.Start("abcdefghijklmno", "pw", kSessionDirectory, "u", '1', "");
-  std::string login = wire::MakeLogin("abcdefghijklmnopqrs", "pw");
-  EXPECT_EQ(fifteen.Feed(login.data(), login.size()).outcome, ServerOutcome::kLoggedIn);
-
-  CServerProtocol sixteen(std::make_unique<FakeSpoolFile>(m_disk), m_counter);
-  sixteen.Start("abcdefghijklmnop", "pw", kSessionDirectory, "u", '1', "");
-  login = wire::MakeLogin("abcdefghijklmnop", "pw");
-  EXPECT_EQ(sixteen.Feed(login.data(), login.size()).outcome, ServerOutcome::kBadLogin);
-}
-
-TEST_F(ServerProtocolTest, StateZeroTakesOnlyLoginAndClose) {
-  std::string login32 = wire::MakeLogin("alice", "secret");
+TEST(ServerProtocol, EachMessageInEachStateGivesItsOutcomeStateAndReply) {
+  std::string login34 = kLogin;
+  login34.insert(login34.size() - 1, "x");
+  std::string login32 = kLogin;
   login32.erase(login32.size() - 2, 1);
-  ASSERT_EQ(login32.size(), 32u);
-  for (const std::string& frame :
-       {login32, wire::MakeBare(wire::kStatusRequest), wire::MakeFileStart("a", 1),
-        wire::MakeBare(wire::kCancelRequest), RawFrame('Z'), std::string("\x02\x03", 2)}) {
-    EXPECT_EQ(FeedOne(frame), ServerOutcome::kBadData);
-    EXPECT_EQ(m_protocol.State(), ServerState::kAwaitingLogin);
-    EXPECT_FALSE(m_protocol.HasReply());
+  std::string shortData = wire::MakeFileData("abc");
+  shortData.erase(20, 1);
+  const std::string ack = wire::MakeBare(wire::kCancelAck);
+  struct Row {
+    S state;
+    std::string frame;
+    O outcome;
+    S after;
+    std::string reply;
+    int closes;  // of the spool file
+  };
+  const Row rows[] = {
+      {S::kAwaitingLogin, kLogin, O::kLoggedIn, S::kLoggedIn, wire::MakeGreeting(), 0},
+      {S::kAwaitingLogin, login34, O::kLoggedIn, S::kLoggedIn, wire::MakeGreeting(), 0},
+      {S::kAwaitingLogin, wire::MakeLogin("alice", "Secret"), O::kBadLogin, S::kEnded,
+       wire::MakeClose('3'), 0},
+      {S::kAwaitingLogin, login32, O::kBadData, S::kAwaitingLogin, "", 0},
+      {S::kAwaitingLogin, wire::MakeClose('1'), O::kCloseReceived, S::kClosedByClient, "", 0},
+      {S::kAwaitingLogin, kStatus, O::kBadData, S::kAwaitingLogin, "", 0},
+      {S::kAwaitingLogin, wire::MakeFileStart("a", 1), O::kBadData, S::kAwaitingLogin, "", 0},
+      {S::kAwaitingLogin, RawFrame('C'), O::kBadData, S::kAwaitingLogin, "", 0},
+      {S::kAwaitingLogin, std::string("\x02\x03"), O::kBadData, S::kAwaitingLogin, "", 0},
+      {S::kLoggedIn, wire::MakeClose('1'), O::kCloseReceived, S::kClosedByClient, "", 0},
+      {S::kLoggedIn, kStatus, O::kStatus, S::kLoggedIn, wire::MakeStatusReply('1', "System OK"), 0},
+      {S::kLoggedIn, wire::MakeFileStart("a", 1), O::kFileStarted, S::kReceivingFile, "", 0},
+      {S::kLoggedIn, RawFrame('6', "short"), O::kBadData, S::kLoggedIn, "", 0},
+      {S::kLoggedIn, kEnd, O::kNone, S::kLoggedIn, "", 0},
+      {S::kLoggedIn, wire::MakeFileData("x"), O::kNone, S::kLoggedIn, "", 0},
+      {S::kLoggedIn, RawFrame('C'), O::kCancelRequest, S::kLoggedIn, "", 0},
+      {S::kLoggedIn, RawFrame('B'), O::kBadData, S::kLoggedIn, "", 0},
+      {S::kLoggedIn, kLogin, O::kBadData, S::kLoggedIn, "", 0},
+      {S::kLoggedIn, RawFrame('x'), O::kBadData, S::kLoggedIn, "", 0},
+      {S::kReceivingFile, wire::MakeFileData("abc"), O::kNone, S::kReceivingFile, "", 0},
+      {S::kReceivingFile, FileDataWithLength("00000501"), O::kBadData, S::kLoggedIn, "", 1},
+      {S::kReceivingFile, FileDataWithLength("-0000001"), O::kBadData, S::kLoggedIn, "", 1},
+      {S::kReceivingFile, shortData, O::kBadData, S::kReceivingFile, "", 0},
+      {S::kReceivingFile, kEnd, O::kFileReceived, S::kLoggedIn, RawFrame('9'), 1},
+      {S::kReceivingFile, RawFrame('B'), O::kTransferAborted, S::kLoggedIn, ack, 1},
+      {S::kReceivingFile, RawFrame('C'), O::kCancelRequest, S::kLoggedIn, ack, 1},
+      {S::kReceivingFile, wire::MakeClose('1'), O::kCloseReceived, S::kClosedByClient, "", 1},
+      {S::kReceivingFile, kStatus, O::kBadData, S::kReceivingFile, "", 1},
+      {S::kReceivingFile, RawFrame('1'), O::kBadData, S::kReceivingFile, "", 1},
+      {S::kReceivingFile, wire::MakeFileStart("c", 3), O::kBadData, S::kReceivingFile, "", 1},
+      {S::kClosedByClient, kLogin, O::kNone, S::kClosedByClient, "", 0},
+      {S::kClosedByClient, wire::MakeFileData("x"), O::kNone, S::kClosedByClient, "", 0},
+      {S::kEnded, kLogin, O::kNone, S::kEnded, "", 0},
+      {S::kEnded, kStatus, O::kNone, S::kEnded, "", 0},
+  };
+  for (const Row& row : rows) {
+    Session session(row.state);
+    SCOPED_TRACE("state " + std::to_string(static_cast<int>(row.state)) + " type " +
+                 row.frame.substr(1, 1));
+    EXPECT_EQ(session.Feed(row.frame), row.outcome);
+    EXPECT_EQ(session.protocol.State(), row.after);
+    EXPECT_EQ(session.protocol.TakeReply(), row.reply);
+    EXPECT_EQ(session.disk.closes, row.closes);
   }
-  EXPECT_EQ(FeedOne(wire::MakeClose('1')), ServerOutcome::kCloseReceived);
-  EXPECT_EQ(m_protocol.State(), ServerState::kClosedByClient);
 }
 
-TEST_F(ServerProtocolTest, StateOneRows) {
-  LogIn();
-  EXPECT_EQ(FeedOne(wire::MakeBare(wire::kStatusRequest)), ServerOutcome::kStatus);
-  EXPECT_EQ(m_protocol.TakeReply(), wire::MakeStatusReply('1', "System OK"));
-  // FileData and FileEnd without a file are ignored.
-  EXPECT_EQ(FeedOne(wire::MakeFileData("x")), ServerOutcome::kNone);
-  EXPECT_EQ(FeedOne(wire::MakeBare(wire::kFileEnd)), ServerOutcome::kNone);
-  EXPECT_EQ(FeedOne(wire::MakeBare(wire::kCancelRequest)), ServerOutcome::kCancelRequest);
-  EXPECT_FALSE(m_protocol.HasReply());
-  EXPECT_EQ(m_protocol.State(), ServerState::kLoggedIn);
-  for (const std::string& frame :
-       {wire::MakeBare(wire::kTransferAbort), wire::MakeLogin("alice", "secret"), RawFrame('6'),
-        RawFrame('x')}) {
-    EXPECT_EQ(FeedOne(frame), ServerOutcome::kBadData);
-    EXPECT_EQ(m_protocol.State(), ServerState::kLoggedIn);
-  }
-  EXPECT_TRUE(m_disk.created.empty());
-  EXPECT_EQ(FeedOne(wire::MakeClose('1')), ServerOutcome::kCloseReceived);
-  EXPECT_EQ(m_protocol.State(), ServerState::kClosedByClient);
+TEST(ServerProtocol, NamesMatchOnlyByTheFifteenCharactersSent) {
+  Session fifteen(S::kAwaitingLogin, "alicealicealice");
+  EXPECT_EQ(fifteen.Feed(wire::MakeLogin("alicealicealiceXYZ", "secret")), O::kLoggedIn);
+  Session sixteen(S::kAwaitingLogin, "alicealicealiceX");
+  EXPECT_EQ(sixteen.Feed(wire::MakeLogin("alicealicealiceX", "secret")), O::kBadLogin);
 }
 
-TEST_F(ServerProtocolTest, FileStartNamesTheSpoolFileOnlyFromFolderStemAndCounter) {
-  LogIn();
-  EXPECT_EQ(FeedOne(wire::MakeFileStart("../../etc/passwd", 12345678)),
-            ServerOutcome::kFileStarted);
-  EXPECT_EQ(m_protocol.SpoolFileName(), "Remote/Remote0000003/ftpuservexo000.inc");
-  EXPECT_EQ(m_protocol.UploadNumber(), 12345678u);
-  EXPECT_EQ(FeedOne(wire::MakeBare(wire::kFileEnd)), ServerOutcome::kFileReceived);
-  EXPECT_EQ(FeedOne(wire::MakeFileStart("x", 1)), ServerOutcome::kFileStarted);
-  EXPECT_EQ(m_protocol.SpoolFileName(), "Remote/Remote0000003/ftpuservexo001.inc");
+TEST(ServerProtocol, SpoolFilesAreNamedFromFolderStemAndSharedCounterAndGetThePieces) {
+  Session session(S::kLoggedIn);
+  // The client's name is never used; the upload number is read digit by digit unchecked.
+  EXPECT_EQ(session.Feed(RawFrame('6', "../../etc/pass 0000001:")), O::kFileStarted);
+  EXPECT_EQ(session.protocol.SpoolFileName(), "Remote/Remote0000003/ftpuservexo000.inc");
+  EXPECT_EQ(session.protocol.UploadNumber(), 20u);
+  for (const std::string& piece :
+       {wire::MakeFileData("abc"), FileDataWithLength("00000000"),
+        wire::MakeFileData(std::string(500, 'z')), FileDataWithLength("     002")}) {
+    EXPECT_EQ(session.Feed(piece), O::kNone);
+  }
+  EXPECT_EQ(session.Feed(kEnd), O::kFileReceived);
+  EXPECT_EQ(session.disk.files.at(session.protocol.SpoolFileName()),
+            "abc" + std::string(500, 'z') + "pp");
 
-  // A '/' in the stem cannot lead out of the session directory.
-  CServerProtocol other(std::make_unique<FakeSpoolFile>(m_disk), m_counter);
-  other.Start("a", "b", kSessionDirectory, "../up", '1', "");
+  // A second session shares the counter; a '/' in its stem cannot leave the folder.
+  CServerProtocol other(std::make_unique<test::FakeSpoolFile>(session.disk), session.counter);
+  other.Start("a", "b", kDir, "../up", '1', "");
+  for (int i = 0; i < 999; ++i) {
+    session.counter.Take();
+  }
   for (const std::string& frame : {wire::MakeLogin("a", "b"), wire::MakeFileStart("y", 2)}) {
     other.Feed(frame.data(), frame.size());
   }
-  EXPECT_EQ(other.SpoolFileName(), "Remote/Remote0000003/.._upvexo002.inc");
+  EXPECT_EQ(other.SpoolFileName(), "Remote/Remote0000003/.._upvexo1000.inc");
 }
 
-TEST_F(ServerProtocolTest, CounterAbove999HasMoreDigits) {
-  for (int i = 0; i < 1000; ++i) {
-    m_counter.Take();
-  }
-  StartFile();
-  EXPECT_EQ(m_protocol.SpoolFileName(), "Remote/Remote0000003/ftpuservexo1000.inc");
+TEST(ServerProtocol, FileErrorsLeaveStateOneAndNothingIsHandedOn) {
+  Session session(S::kLoggedIn);
+  session.disk.failCreate = true;
+  EXPECT_EQ(session.Feed(wire::MakeFileStart("desk.inc", 3)), O::kFileError);
+  EXPECT_EQ(session.protocol.FileError().m_fileName, "Remote/Remote0000003/ftpuservexo000.inc");
+  // The pieces and the end that follow are ignored, without reply.
+  EXPECT_EQ(session.Feed(wire::MakeFileData("abc")), O::kNone);
+  EXPECT_EQ(session.Feed(kEnd), O::kNone);
+  EXPECT_FALSE(session.protocol.HasReply());
+  session.disk.failCreate = false;
+  session.disk.failAppend = true;
+  EXPECT_EQ(session.Feed(wire::MakeFileStart("desk.inc", 4)), O::kFileStarted);
+  EXPECT_EQ(session.protocol.SpoolFileName(), "Remote/Remote0000003/ftpuservexo001.inc");
+  EXPECT_EQ(session.Feed(wire::MakeFileData("abc")), O::kFileError);
+  EXPECT_EQ(session.protocol.FileError().m_function, "write");
+  EXPECT_EQ(session.protocol.State(), S::kLoggedIn);
+  // A close that fails may have lost bytes: no FileReceived.
+  session.disk.failClose = true;
+  EXPECT_EQ(session.Feed(wire::MakeFileStart("desk.inc", 5)), O::kFileStarted);
+  EXPECT_EQ(session.Feed(kEnd), O::kFileError);
+  EXPECT_FALSE(session.protocol.HasReply());
+  EXPECT_EQ(session.protocol.State(), S::kLoggedIn);
 }
 
-TEST_F(ServerProtocolTest, UnwritableSpoolFileLeavesStateOneAndIgnoresTheFile) {
-  LogIn();
-  m_disk.failCreate = true;
-  EXPECT_EQ(FeedOne(wire::MakeFileStart("desk.inc", 3)), ServerOutcome::kFileError);
-  EXPECT_EQ(m_protocol.FileError().m_fileName, "Remote/Remote0000003/ftpuservexo000.inc");
-  EXPECT_EQ(m_protocol.State(), ServerState::kLoggedIn);
-  // The pieces and the end that follow get no reply.
-  EXPECT_EQ(Feed(wire::MakeFileData("abc") + wire::MakeBare(wire::kFileEnd)),
-            std::vector<ServerOutcome>{ServerOutcome::kNone});
-  EXPECT_FALSE(m_protocol.HasReply());
-  // The number was used all the same.
-  m_disk.failCreate = false;
-  EXPECT_EQ(FeedOne(wire::MakeFileStart("desk.inc", 4)), ServerOutcome::kFileStarted);
-  EXPECT_EQ(m_protocol.SpoolFileName(), "Remote/Remote0000003/ftpuservexo001.inc");
-}
-
-TEST_F(ServerProtocolTest, PiecesAreAppendedByTheirLength) {
-  StartFile();
-  EXPECT_EQ(Feed(wire::MakeFileData("abc") + FileDataWithLength("00000000") +
-                 wire::MakeFileData(std::string(500, 'z')) + FileDataWithLength("     002")),
-            std::vector<ServerOutcome>{ServerOutcome::kNone});
-  EXPECT_EQ(FeedOne(wire::MakeBare(wire::kFileEnd)), ServerOutcome::kFileReceived);
-  EXPECT_EQ(m_protocol.TakeReply(), wire::MakeBare(wire::kFileReceived));
-  EXPECT_EQ(m_disk.files.at(m_protocol.SpoolFileName()), "abc" + std::string(500, 'z') + "pp");
-  EXPECT_EQ(m_protocol.State(), ServerState::kLoggedIn);
-  EXPECT_EQ(m_disk.closes, 1);
-}
-
-TEST_F(ServerProtocolTest, PieceLengthOutsideTheDataAreaIsBadDataAndClosesTheFile) {
-  for (const char* length : {"00000501", "-0000001", "99999999"}) {
-    StartFile();
-    EXPECT_EQ(FeedOne(FileDataWithLength(length)), ServerOutcome::kBadData) << length;
-    EXPECT_EQ(m_protocol.State(), ServerState::kLoggedIn);
-    EXPECT_EQ(m_disk.files.at(m_protocol.SpoolFileName()), "");
-    m_protocol.Start("alice", "secret", kSessionDirectory, "ftpuser", '1', "System OK");
-    m_protocol.TakeReply();
-  }
-}
-
-TEST_F(ServerProtocolTest, ShortFileDataIsBadDataInStateTwo) {
-  StartFile();
-  std::string shortData = wire::MakeFileData("abc");
-  shortData.erase(20, 1);
-  EXPECT_EQ(FeedOne(shortData), ServerOutcome::kBadData);
-  EXPECT_EQ(m_protocol.State(), ServerState::kReceivingFile);
-}
-
-TEST_F(ServerProtocolTest, WriteFailureIsAFileErrorBackInStateOne) {
-  StartFile();
-  m_disk.failAppend = true;
-  EXPECT_EQ(FeedOne(wire::MakeFileData("abc")), ServerOutcome::kFileError);
-  EXPECT_EQ(m_protocol.FileError().m_function, "write");
-  EXPECT_EQ(m_protocol.State(), ServerState::kLoggedIn);
-  EXPECT_EQ(m_disk.closes, 1);
-}
-
-TEST_F(ServerProtocolTest, FailingCloseAtTheEndIsAFileErrorNotAReceivedFile) {
-  StartFile();
-  m_disk.failClose = true;
-  EXPECT_EQ(FeedOne(wire::MakeBare(wire::kFileEnd)), ServerOutcome::kFileError);
-  EXPECT_FALSE(m_protocol.HasReply());
-  EXPECT_EQ(m_protocol.State(), ServerState::kLoggedIn);
-}
-
-TEST_F(ServerProtocolTest, StateTwoAbortCancelCloseAndOthers) {
-  StartFile();
-  EXPECT_EQ(FeedOne(wire::MakeBare(wire::kTransferAbort)), ServerOutcome::kTransferAborted);
-  EXPECT_EQ(m_protocol.TakeReply(), wire::MakeBare(wire::kCancelAck));
-  EXPECT_EQ(m_protocol.State(), ServerState::kLoggedIn);
-  EXPECT_EQ(m_disk.closes, 1);
-
-  ASSERT_EQ(FeedOne(wire::MakeFileStart("b", 2)), ServerOutcome::kFileStarted);
-  EXPECT_EQ(FeedOne(wire::MakeBare(wire::kCancelRequest)), ServerOutcome::kCancelRequest);
-  EXPECT_EQ(m_protocol.TakeReply(), wire::MakeBare(wire::kCancelAck));
-  EXPECT_EQ(m_protocol.State(), ServerState::kLoggedIn);
-
-  for (const std::string& frame : {wire::MakeBare(wire::kStatusRequest), RawFrame('1'),
-                                   wire::MakeFileStart("c", 3), RawFrame('?')}) {
-    ASSERT_EQ(FeedOne(wire::MakeFileStart("b", 2)), ServerOutcome::kFileStarted);
-    int closes = m_disk.closes;
-    EXPECT_EQ(FeedOne(frame), ServerOutcome::kBadData);
-    EXPECT_EQ(m_protocol.State(), ServerState::kReceivingFile);
-    EXPECT_EQ(m_disk.closes, closes + 1);
-    EXPECT_FALSE(m_protocol.HasReply());
-    m_protocol.Start("alice", "secret", kSessionDirectory, "ftpuser", '1', "System OK");
-    m_protocol.TakeReply();
-    LogIn();
-  }
-
-  ASSERT_EQ(FeedOne(wire::MakeFileStart("d", 4)), ServerOutcome::kFileStarted);
-  int closes = m_disk.closes;
-  EXPECT_EQ(FeedOne(wire::MakeClose('1')), ServerOutcome::kCloseReceived);
-  EXPECT_EQ(m_protocol.State(), ServerState::kClosedByClient);
-  EXPECT_EQ(m_disk.closes, closes + 1);
-  // Closed by the client: everything after is ignored.
-  EXPECT_EQ(FeedOne(wire::MakeFileData("x")), ServerOutcome::kNone);
-}
-
-TEST_F(ServerProtocolTest, DeliveryReportsOnlyInStatesOneAndTwo) {
-  EXPECT_TRUE(m_protocol.MakeDeliveryReport(5, '1').empty());
-  LogIn();
-  EXPECT_EQ(m_protocol.MakeDeliveryReport(5, '1'), wire::MakeDeliveryReport('1', 5));
-  ASSERT_EQ(FeedOne(wire::MakeFileStart("a", 1)), ServerOutcome::kFileStarted);
-  EXPECT_EQ(m_protocol.MakeDeliveryReport(0, '3'), wire::MakeDeliveryReport('3', 0));
-  EXPECT_EQ(m_protocol.MakeClose(), wire::MakeClose('1'));
-  EXPECT_EQ(m_disk.closes, 1);
-  EXPECT_EQ(m_protocol.State(), ServerState::kEnded);
-  EXPECT_TRUE(m_protocol.MakeDeliveryReport(5, '1').empty());
-}
-
-TEST(ServerProtocolSessions, ConcurrentSessionsGetDifferentSpoolNames) {
+TEST(ServerLink, RepliesGoByPriorityReportsAreLimitedAndCloseDropsTheRest) {
+  test::FakeSpoolDisk disk;
   CSpoolCounter counter;
-  constexpr int kFiles = 200;
-  std::vector<std::string> names[2];
-  FakeSpoolDisk disks[2];
-  auto session = [&](int index) {
-    CServerProtocol protocol(std::make_unique<FakeSpoolFile>(disks[index]), counter);
-    protocol.Start("u", "p", kSessionDirectory, "stem", '1', "");
-    std::string login = wire::MakeLogin("u", "p");
-    protocol.Feed(login.data(), login.size());
-    const std::string start = wire::MakeFileStart("f", 1);
-    const std::string end = wire::MakeBare(wire::kFileEnd);
-    for (int i = 0; i < kFiles; ++i) {
-      protocol.Feed(start.data(), start.size());
-      names[index].push_back(protocol.SpoolFileName());
-      protocol.Feed(end.data(), end.size());
-    }
-  };
-  std::thread first(session, 0);
-  std::thread second(session, 1);
-  first.join();
-  second.join();
-  std::set<std::string> all(names[0].begin(), names[0].end());
-  all.insert(names[1].begin(), names[1].end());
-  EXPECT_EQ(all.size(), 2u * kFiles);
+  CServerLink link(std::make_unique<test::FakeSpoolFile>(disk), counter);
+  link.Start("alice", "secret", kDir, "ftp", '1', "System OK");
+  EXPECT_FALSE(link.QueueDeliveryReport(1, '1'));  // state 0
+  EXPECT_EQ(link.TakeNextMessage(), wire::MakeGreeting());
+  EXPECT_EQ(link.TakeNextMessage(), "");
+  std::vector<CServerEvent> events;
+  link.Receive(kLogin, events);
+  EXPECT_EQ(link.TakeNextMessage(), wire::MakeGreeting());
+  link.Receive(kStatus + wire::MakeFileStart("f", 77) + wire::MakeFileData("xyz") + kEnd +
+                   RawFrame('B') + wire::MakeClose('1'),
+               events);
+  ASSERT_EQ(events.size(), 5u);  // the Close after the bad data is not looked at
+  EXPECT_EQ(events[3].m_outcome, O::kFileReceived);
+  EXPECT_EQ(events[3].m_spoolFileName, "Remote/Remote0000003/ftpvexo000.inc");
+  EXPECT_EQ(events[3].m_uploadNumber, 77u);
+  EXPECT_EQ(events[4].m_outcome, O::kBadData);
+  EXPECT_FALSE(link.ClosedByClient());
+  for (std::uint32_t i = 0; i < CServerLink::kMaxPendingReports; ++i) {
+    EXPECT_TRUE(link.QueueDeliveryReport(i, '1'));
+  }
+  EXPECT_FALSE(link.QueueDeliveryReport(10, '1'));
+  // The status reply first, then the other reply, then the reports.
+  EXPECT_EQ(link.TakeNextMessage(), wire::MakeStatusReply('1', "System OK"));
+  EXPECT_EQ(link.TakeNextMessage(), RawFrame('9'));
+  EXPECT_EQ(link.TakeNextMessage(), wire::MakeDeliveryReport('1', 0));
+  EXPECT_TRUE(link.QueueDeliveryReport(10, '2'));
+  EXPECT_TRUE(link.BeginClose());
+  EXPECT_FALSE(link.BeginClose());
+  EXPECT_EQ(link.TakeNextMessage(), wire::MakeClose('1'));
+  EXPECT_EQ(link.TakeNextMessage(), "");
+  EXPECT_FALSE(link.QueueDeliveryReport(3, '1'));
+
+  // After a bad login the Close 3 stays when the stop comes.
+  link.Start("alice", "secret", kDir, "ftp", '1', "System OK");
+  EXPECT_EQ(link.TakeNextMessage(), wire::MakeGreeting());
+  link.Receive(wire::MakeLogin("alice", "x"), events);
+  EXPECT_FALSE(link.BeginClose());
+  EXPECT_EQ(link.TakeNextMessage(), wire::MakeClose('3'));
 }
 
 }  // namespace
