@@ -4,15 +4,17 @@
 // their owner as the server's session task and the client's connection task do, for
 // tests and benchmarks over loopback. Includes only src/ headers, so bench/ can use it.
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 
+#include <algorithm>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "foundation/client_strings.h"
@@ -26,9 +28,7 @@ namespace trqx::loopback {
 
 inline sockaddr_in LoopbackAddress(std::uint16_t port) {
   sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  address.sin_port = htons(port);
+  MakeClientAddress("127.0.0.1", port, address);
   return address;
 }
 
@@ -37,66 +37,104 @@ inline bool Poll(int fd, short events, int timeoutMs) {
   return ::poll(&entry, 1, timeoutMs) == 1 && (entry.revents & events) != 0;
 }
 
+inline CTaskNotice Notice(int code, std::string text = {}, std::uint32_t number = 0,
+                          std::uint32_t messageId = 0) {
+  return {messageId, code, {}, nullptr, std::move(text), number};
+}
+
 // Everything an owner was told, copied on the owner's thread.
 struct NoticeRecord {
   NoticeHandler Handler() {
-    return [this](const CTaskNotice& notice) {
-      m_notices.push_back(notice);
-      m_notices.back().m_socket = nullptr;
-    };
+    return [this](const CTaskNotice& notice) { m_notices.push_back(notice); };
   }
   std::vector<CTaskNotice> Of(int code, std::uint32_t messageId = 0) const {
     std::vector<CTaskNotice> found;
-    for (const CTaskNotice& notice : m_notices) {
-      if (notice.m_code == code && (messageId == 0 || notice.m_messageId == messageId)) {
-        found.push_back(notice);
-      }
-    }
+    std::copy_if(m_notices.begin(), m_notices.end(), std::back_inserter(found), [&](auto& notice) {
+      return notice.m_code == code && (messageId == 0 || notice.m_messageId == messageId);
+    });
     return found;
   }
   int Count(int code) const { return static_cast<int>(Of(code).size()); }
   bool HasLog(int logCode, std::uint32_t number) const {
-    for (const CTaskNotice& notice : Of(logCode)) {
-      if (notice.m_log.m_number == number) {
-        return true;
-      }
-    }
-    return false;
+    auto logs = Of(logCode);
+    return std::any_of(logs.begin(), logs.end(),
+                       [&](auto& notice) { return notice.m_log.m_number == number; });
   }
 
   std::vector<CTaskNotice> m_notices;
 };
 
-// The server end: one session over an accepted socket. Logs what the session logs; tells
-// the owner of each received file.
-class ServerSessionTask : public CSocketTask {
+// What both ends share: the link, used under the task's lock, and the loop's hooks on it.
+template <typename Link, typename Event>
+class LinkTask : public CSocketTask {
+ public:
+  template <typename... LinkArgs>
+  LinkTask(std::mutex& lock, const TaskCodes& codes, const TaskMessages& messages,
+           const SocketLoopMessages& loopMessages, unsigned mask, LinkArgs&&... linkArgs)
+      : CSocketTask(lock, codes, messages, loopMessages, mask),
+        m_link(std::forward<LinkArgs>(linkArgs)...) {}
+
+ protected:
+  template <typename Use>
+  auto Locked(Use use) {
+    std::lock_guard<std::mutex> guard(Lock());
+    return use(m_link);
+  }
+  // The owner's requests: the link changes under the lock, then the task wakes.
+  template <typename Change>
+  bool Request(Change change) {
+    CSysErrorInfo error;
+    return Locked(change) && Wake(error);
+  }
+  // Acts on one event, without the lock; false ends the loop in bad state.
+  virtual bool React(const Event& event, LoopAction& action) = 0;
+  LoopAction OnData(std::string_view bytes, std::time_t) override {
+    std::vector<Event> events;
+    Locked([&](Link& link) { link.Receive(bytes, events); });
+    LoopAction action = LoopAction::kContinue;
+    for (const Event& event : events) {
+      if (!React(event, action)) {
+        return LoopAction::kEndBad;
+      }
+    }
+    return action;
+  }
+  bool OnStopRequest(std::time_t) override {
+    return Locked([](Link& link) { return link.BeginClose(); });
+  }
+
+ private:
+  Link m_link;
+};
+
+// The server end: one session over an accepted socket. Logs what the session task logs and
+// tells the owner of each received file.
+class ServerSessionTask : public LinkTask<CServerLink, CServerEvent> {
  public:
   ServerSessionTask(std::mutex& sharedLock, std::unique_ptr<CSpoolFile> spool,
                     CSpoolCounter& counter)
-      : CSocketTask(sharedLock, session_task::kCodes,
-                    {kCategoryClient, server_strings::kMsgSystemError},
-                    {server_strings::kMsgSocketError, server_strings::kMsgUnexpectedSocketClose,
-                     server_strings::kMsgTimeoutNoData, server_strings::kMsgTimeoutSendingMessage,
-                     server_strings::kMsgHardSocketClose, kLogError},
-                    kMaskSession),
-        m_link(std::move(spool), counter) {}
+      : LinkTask(sharedLock, session_task::kCodes,
+                 {kCategoryClient, server_strings::kMsgSystemError},
+                 {server_strings::kMsgSocketError, server_strings::kMsgUnexpectedSocketClose,
+                  server_strings::kMsgTimeoutNoData, server_strings::kMsgTimeoutSendingMessage,
+                  server_strings::kMsgHardSocketClose, kLogError},
+                 kMaskSession, std::move(spool), counter) {}
   ~ServerSessionTask() override { StopAndJoin(); }
 
   void Prepare(CSysSocket socket, const std::string& login, const std::string& password,
                const std::string& sessionDirectory, const std::string& stem,
                char statusFlag = wire::kStatusNormal, const std::string& statusText = "System OK") {
     AdoptSocket(std::move(socket));
-    std::lock_guard<std::mutex> guard(Lock());
-    m_link.Start(login, password, sessionDirectory, stem, statusFlag, statusText);
+    Locked([&](auto& link) {
+      link.Start(login, password, sessionDirectory, stem, statusFlag, statusText);
+    });
   }
   bool QueueDeliveryReport(std::uint32_t uploadNumber, char outcome) {
-    std::lock_guard<std::mutex> guard(Lock());
-    CSysErrorInfo error;
-    return m_link.QueueDeliveryReport(uploadNumber, outcome) && Wake(error);
+    return Request([&](auto& link) { return link.QueueDeliveryReport(uploadNumber, outcome); });
   }
 
  protected:
-  LoopAction OnData(std::string_view bytes, std::time_t) override {
+  bool React(const CServerEvent& event, LoopAction& action) override {
     static const std::map<ServerOutcome, std::uint32_t> kLogs = {
         {ServerOutcome::kFramingError, server_strings::kMsgReceivedBadData},
         {ServerOutcome::kBadData, server_strings::kMsgReceivedBadData},
@@ -104,74 +142,43 @@ class ServerSessionTask : public CSocketTask {
         {ServerOutcome::kCloseReceived, server_strings::kMsgReceivedCloseMessage},
         {ServerOutcome::kTransferAborted, server_strings::kMsgTransmissionCancelled},
         {ServerOutcome::kCancelRequest, server_strings::kMsgCancelRequestReceived}};
-    std::vector<CServerEvent> events;
-    {
-      std::lock_guard<std::mutex> guard(Lock());
-      m_link.Receive(bytes, events);
+    if (auto log = kLogs.find(event.m_outcome); log != kLogs.end()) {
+      Log(kLogError, log->second);
     }
-    LoopAction action = LoopAction::kContinue;
-    for (const CServerEvent& event : events) {
-      if (auto log = kLogs.find(event.m_outcome); log != kLogs.end()) {
-        Log(kLogError, log->second);
-      }
-      switch (event.m_outcome) {
-        case ServerOutcome::kFramingError:
-        case ServerOutcome::kBadData:
-          return LoopAction::kEndBad;
-        case ServerOutcome::kBadLogin:
-          BeginCloseGrace(LoopStartTime());
-          break;
-        case ServerOutcome::kCloseReceived:
-          action = LoopAction::kPeerDone;
-          break;
-        case ServerOutcome::kFileReceived: {
-          CTaskNotice notice;
-          notice.m_code = session_task::kFileReceived;
-          notice.m_text = event.m_spoolFileName;
-          notice.m_number = event.m_uploadNumber;
-          NotifySend(std::move(notice));
-          break;
-        }
-        default:
-          break;
-      }
+    if (event.m_outcome == ServerOutcome::kBadLogin) {
+      BeginCloseGrace(LoopStartTime());
+    } else if (event.m_outcome == ServerOutcome::kCloseReceived) {
+      action = LoopAction::kPeerDone;
+    } else if (event.m_outcome == ServerOutcome::kFileReceived) {
+      NotifySend(Notice(session_task::kFileReceived, event.m_spoolFileName, event.m_uploadNumber));
     }
-    return action;
+    return event.m_outcome != ServerOutcome::kFramingError &&
+           event.m_outcome != ServerOutcome::kBadData;
   }
   LoopAction TakeNextMessage(std::time_t, std::string& message) override {
-    std::lock_guard<std::mutex> guard(Lock());
-    message = m_link.TakeNextMessage();
+    message = Locked([](auto& link) { return link.TakeNextMessage(); });
     return LoopAction::kContinue;
   }
-  bool OnStopRequest(std::time_t) override {
-    std::lock_guard<std::mutex> guard(Lock());
-    return m_link.BeginClose();
-  }
   bool ExpectsData() override { return true; }
-
- private:
-  CServerLink m_link;  // guarded by the shared lock
 };
 
-// The client end. Logs what the connection task logs; tells the owner of the login and of
-// each acknowledgement, delivery report and status text.
-class ClientConnectionTask : public CSocketTask {
+// The client end. Logs what the connection task logs and tells the owner of the login and
+// of each acknowledgement, delivery report and status text.
+class ClientConnectionTask : public LinkTask<CClientLink, CClientEvent> {
  public:
   ClientConnectionTask(std::mutex& lock, std::unique_ptr<CUploadSource> source)
-      : CSocketTask(
+      : LinkTask(
             lock, client_task::kCodes, {kCategoryServer, client_strings::kMsgSystemError},
             {client_strings::kMsgSocketEventError, client_strings::kMsgConnectionUnexpectedlyClosed,
              client_strings::kMsgTimeoutNoData, client_strings::kMsgTimeoutSendingMessage,
              client_strings::kMsgConnectionHardClose, kLogWarning},
-            kMaskClient),
-        m_link(std::move(source)) {}
+            kMaskClient, std::move(source)) {}
   ~ClientConnectionTask() override { StopAndJoin(); }
 
-  // Before Start: connects to the port (the listener's backlog completes the connection
-  // without an accept) and keeps the login to send.
+  // Before Start (and after SetClock): connects to the port, the listener's backlog
+  // completing the connection without an accept, and starts the link with the login.
   bool Prepare(std::uint16_t port, const std::string& login, const std::string& password) {
-    m_login = login;
-    m_password = password;
+    Locked([&](auto& link) { link.Start(login, password, Now()); });
     CSysSocket socket;
     CSysErrorInfo error;
     bool connected = socket.Create(error) &&
@@ -181,101 +188,55 @@ class ClientConnectionTask : public CSocketTask {
     return connected;
   }
   bool SendFile(const std::string& path, std::uint32_t uploadNumber, CFileError& error) {
-    return Request([&] { return m_link.SendFile(path, path, uploadNumber, error); });
+    return Request([&](auto& link) { return link.SendFile(path, path, uploadNumber, error); });
   }
   bool AbortTransfer() {
-    return Request([&] { return m_link.AbortTransfer(); });
+    return Request([](auto& link) { return link.AbortTransfer(); });
   }
   bool Cancel() {
-    return Request([&] { return m_link.Cancel(); });
+    return Request([](auto& link) { return link.Cancel(); });
   }
 
  protected:
-  void OnLoopStart(std::time_t now) override {
-    std::lock_guard<std::mutex> guard(Lock());
-    m_link.Start(m_login, m_password, now);
-  }
-  LoopAction OnData(std::string_view bytes, std::time_t) override {
-    std::vector<CClientEvent> events;
-    {
-      std::lock_guard<std::mutex> guard(Lock());
-      m_link.Receive(bytes, events);
+  bool React(const CClientEvent& event, LoopAction& action) override {
+    static const std::map<ClientOutcome, std::uint32_t> kLogs = {
+        {ClientOutcome::kFramingError, client_strings::kMsgReceivedBadData},
+        {ClientOutcome::kBadData, client_strings::kMsgReceivedBadData},
+        {ClientOutcome::kBadVersion, client_strings::kMsgReceivedBadVersion}};
+    static const std::map<ClientOutcome, int> kCodes = {
+        {ClientOutcome::kDeliveryReport, client_task::kDeliveryReport},
+        {ClientOutcome::kCancelAcknowledged, client_task::kCancelAcknowledged},
+        {ClientOutcome::kFileAcknowledged, client_task::kFileAcknowledged}};
+    const ClientOutcome outcome = event.m_outcome;
+    if (auto log = kLogs.find(outcome); log != kLogs.end()) {
+      Log(kLogError, log->second);
+      return false;
     }
-    LoopAction action = LoopAction::kContinue;
-    for (const CClientEvent& event : events) {
-      CTaskNotice notice;
-      notice.m_number = event.m_uploadNumber;
-      notice.m_text =
-          event.m_showStatusText ? event.m_statusText : std::string(1, event.m_reportOutcome);
-      switch (event.m_outcome) {
-        case ClientOutcome::kFramingError:
-        case ClientOutcome::kBadData:
-          Log(kLogError, client_strings::kMsgReceivedBadData);
-          return LoopAction::kEndBad;
-        case ClientOutcome::kBadVersion:
-          Log(kLogError, client_strings::kMsgReceivedBadVersion);
-          return LoopAction::kEndBad;
-        case ClientOutcome::kCloseReceived:
-          Log(kLogInfo, client_strings::kMsgReceivedCloseMessage);
-          action = LoopAction::kPeerDone;
-          continue;
-        case ClientOutcome::kLoggedIn:
-          notice.m_messageId = task_message::kClientLoggedIn;
-          break;
-        case ClientOutcome::kStatus:
-          if (!event.m_showStatusText) {
-            continue;
-          }
-          notice.m_code = client_task::kServerStatusText;
-          break;
-        case ClientOutcome::kDeliveryReport:
-          notice.m_code = client_task::kDeliveryReport;
-          break;
-        case ClientOutcome::kCancelAcknowledged:
-          notice.m_code = client_task::kCancelAcknowledged;
-          break;
-        case ClientOutcome::kFileAcknowledged:
-          notice.m_code = client_task::kFileAcknowledged;
-          break;
-        default:
-          continue;
-      }
-      NotifyPost(std::move(notice));
+    if (outcome == ClientOutcome::kCloseReceived) {
+      Log(kLogInfo, client_strings::kMsgReceivedCloseMessage);
+      action = LoopAction::kPeerDone;
+    } else if (outcome == ClientOutcome::kLoggedIn) {
+      NotifyPost(Notice(0, {}, 0, task_message::kClientLoggedIn));
+    } else if (outcome == ClientOutcome::kStatus && event.m_showStatusText) {
+      NotifyPost(Notice(client_task::kServerStatusText, event.m_statusText));
+    } else if (auto code = kCodes.find(outcome); code != kCodes.end()) {
+      NotifyPost(Notice(code->second, {event.m_reportOutcome}, event.m_uploadNumber));
     }
-    return action;
+    return true;
   }
   LoopAction TakeNextMessage(std::time_t now, std::string& message) override {
-    std::lock_guard<std::mutex> guard(Lock());
     CFileError error;
-    return m_link.TakeNextMessage(now, message, error) == CClientLink::Take::kFileError
+    return Locked([&](auto& link) { return link.TakeNextMessage(now, message, error); }) ==
+                   CClientLink::Take::kFileError
                ? LoopAction::kEndBad
                : LoopAction::kContinue;
   }
-  bool OnStopRequest(std::time_t) override {
-    std::lock_guard<std::mutex> guard(Lock());
-    return m_link.BeginClose();
-  }
   bool ExpectsData() override {
-    std::lock_guard<std::mutex> guard(Lock());
-    return m_link.ExpectsData();
+    return Locked([](auto& link) { return link.ExpectsData(); });
   }
   std::optional<std::time_t> IdleDeadline() override {
-    std::lock_guard<std::mutex> guard(Lock());
-    return m_link.IdleDeadline();
+    return Locked([](auto& link) { return link.IdleDeadline(); });
   }
-
- private:
-  // Changes the link and wakes the task under the lock, as the owner's requests do.
-  template <typename Change>
-  bool Request(Change change) {
-    std::lock_guard<std::mutex> guard(Lock());
-    CSysErrorInfo error;
-    return change() && Wake(error);
-  }
-
-  CClientLink m_link;  // guarded by the task's lock
-  std::string m_login;
-  std::string m_password;
 };
 
 // A listening socket on 127.0.0.1 at a port the system picks. receiveBuffer > 0 shrinks

@@ -1,5 +1,5 @@
-// Whole sessions over real loopback sockets: client tasks and session tasks, each on its
-// own thread, with the test as the owner of all, or a raw socket the test plays as a peer.
+// Whole sessions over real loopback sockets: client tasks and session tasks on their own
+// threads with the test as their owner, or a raw socket that the test plays as the peer.
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -17,9 +17,7 @@ namespace trqx {
 namespace {
 
 namespace fs = std::filesystem;
-using loopback::ClientConnectionTask;
 using loopback::NoticeRecord;
-using loopback::ServerSessionTask;
 
 constexpr std::chrono::milliseconds kPatience{20000};
 
@@ -37,51 +35,50 @@ std::string ReadFile(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// One client task and its session task, and what each told the test.
-struct Pair {
-  bool LoggedIn() const { return !client.Of(0, task_message::kClientLoggedIn).empty(); }
-  bool ClientEnded() const {
-    return client.Count(client_task::kEndedGood) + client.Count(client_task::kEndedBad) > 0;
-  }
-  bool SessionEnded() const {
-    return server.Count(session_task::kEndedGood) + server.Count(session_task::kEndedBad) > 0;
-  }
+bool Ended(const CWorkerTask& task) {
+  return task.ExitCode() != CWorkerTask::kStillActive;
+}
 
+// A client task and its session task, and what each told the test.
+struct Pair {
   std::mutex clientLock;
   NoticeRecord client;
   NoticeRecord server;
-  std::unique_ptr<ClientConnectionTask> clientTask;
-  std::unique_ptr<ServerSessionTask> session;
+  std::unique_ptr<loopback::ClientConnectionTask> clientTask;
+  std::unique_ptr<loopback::ServerSessionTask> session;
 };
 
 class LoopbackTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    m_root = fs::temp_directory_path() / ("trqx_loopback_" + std::to_string(::getpid()));
     fs::remove_all(m_root);
     fs::create_directories(m_root);
-    ASSERT_TRUE(m_listener.Open(m_receiveBuffer));
+    ASSERT_TRUE(m_listener.Open());
   }
   void TearDown() override {
     CSysErrorInfo error;
     for (Pair* pair : {&m_a, &m_b}) {
-      for (CWorkerTask* task : {static_cast<CWorkerTask*>(pair->clientTask.get()),
-                                static_cast<CWorkerTask*>(pair->session.get())}) {
-        if (task != nullptr) {
-          EXPECT_TRUE(task->Stop(CWorkerTask::kInfinite, error));
-          EXPECT_FALSE(task->IsRunning());
-        }
+      for (CWorkerTask* task : Tasks(*pair)) {
+        EXPECT_TRUE(task->Stop(CWorkerTask::kInfinite, error));
+        EXPECT_FALSE(task->IsRunning());
       }
     }
     fs::remove_all(m_root);
   }
 
-  std::string Dir(const Pair& pair) const {
-    return (m_root / (&pair == &m_a ? "Remote0000000" : "Remote0000001")).string();
+  static std::vector<CWorkerTask*> Tasks(const Pair& pair) {
+    std::vector<CWorkerTask*> tasks;
+    for (CWorkerTask* task : {static_cast<CWorkerTask*>(pair.clientTask.get()),
+                              static_cast<CWorkerTask*>(pair.session.get())}) {
+      if (task != nullptr) {
+        tasks.push_back(task);
+      }
+    }
+    return tasks;
   }
   void StartClient(Pair& pair) {
-    pair.clientTask = std::make_unique<ClientConnectionTask>(pair.clientLock,
-                                                             std::make_unique<CDiskUploadSource>());
+    pair.clientTask = std::make_unique<loopback::ClientConnectionTask>(
+        pair.clientLock, std::make_unique<CDiskUploadSource>());
     pair.clientTask->SetOwner(&m_loop, task_message::kClientConnection, pair.client.Handler());
     pair.clientTask->SetClock(m_clock);
     ASSERT_TRUE(pair.clientTask->Prepare(m_listener.Port(), "alice", "secret"));
@@ -91,12 +88,11 @@ class LoopbackTest : public ::testing::Test {
   void StartSession(Pair& pair) {
     CSysSocket accepted;
     ASSERT_TRUE(m_listener.Accept(accepted));
-    fs::create_directories(Dir(pair));
-    pair.session = std::make_unique<ServerSessionTask>(
+    pair.session = std::make_unique<loopback::ServerSessionTask>(
         m_serverLock, std::make_unique<CDiskSpoolFile>(), m_counter);
     pair.session->SetOwner(&m_loop, task_message::kServerSession, pair.server.Handler());
     pair.session->SetClock(m_clock);
-    pair.session->Prepare(std::move(accepted), "alice", "secret", Dir(pair), "ftpuser",
+    pair.session->Prepare(std::move(accepted), "alice", "secret", m_root.string(), "ftpuser",
                           wire::kStatusShowText, "Queue is slow");
     CSysErrorInfo error;
     ASSERT_TRUE(pair.session->Start(error));
@@ -104,23 +100,25 @@ class LoopbackTest : public ::testing::Test {
   void Connect(Pair& pair) {
     StartClient(pair);
     StartSession(pair);
-    ASSERT_TRUE(RunUntil([&] { return pair.LoggedIn(); }));
+    ASSERT_TRUE(
+        RunUntil([&] { return !pair.client.Of(0, task_message::kClientLoggedIn).empty(); }));
   }
-  // The test plays the server on a raw socket and lets the client of m_a log in.
-  void ConnectToRawServer(CSysSocket& server) {
-    StartClient(m_a);
+  // The test plays the server on a raw socket and lets the pair's client log in.
+  void ConnectToRawServer(Pair& pair, CSysSocket& server) {
+    StartClient(pair);
     ASSERT_TRUE(m_listener.Accept(server));
     Send(server, wire::MakeGreeting());
     ASSERT_EQ(Read(server, wire::kLoginLength), wire::MakeLogin("alice", "secret"));
     Send(server, wire::MakeGreeting());
-    ASSERT_TRUE(RunUntil([&] { return m_a.LoggedIn(); }));
+    ASSERT_TRUE(
+        RunUntil([&] { return !pair.client.Of(0, task_message::kClientLoggedIn).empty(); }));
   }
-  // The test plays a client on a raw socket, served by the session of m_a.
-  void ConnectRawClient(CSysSocket& client) {
+  // The test plays a client on a raw socket, served by the pair's session.
+  void ConnectRawClient(Pair& pair, CSysSocket& client) {
     CSysErrorInfo error;
     ASSERT_TRUE(client.Create(error));
     client.Connect(loopback::LoopbackAddress(m_listener.Port()), error);
-    StartSession(m_a);
+    StartSession(pair);
     ASSERT_EQ(Read(client, wire::kGreetingLength), wire::MakeGreeting());
   }
   static void Send(CSysSocket& socket, const std::string& bytes) {
@@ -147,12 +145,16 @@ class LoopbackTest : public ::testing::Test {
     return got;
   }
   bool RunUntil(const std::function<bool()>& done) { return m_loop.RunUntil(done, kPatience); }
-  // Moves the clock on in steps, waking the task, until done holds.
-  bool AdvanceUntil(CWorkerTask& task, std::time_t step, const std::function<bool()>& done) {
+  // Moves the clock on and wakes the tasks, step by step, until done holds.
+  bool AdvanceUntil(std::time_t step, const std::function<bool()>& done) {
     for (int i = 0; i < 100; ++i) {
       m_now += step;
       CSysErrorInfo error;
-      task.Wake(error);
+      for (Pair* pair : {&m_a, &m_b}) {
+        for (CWorkerTask* task : Tasks(*pair)) {
+          task->Wake(error);
+        }
+      }
       if (m_loop.RunUntil(done, std::chrono::milliseconds(200))) {
         return true;
       }
@@ -165,8 +167,7 @@ class LoopbackTest : public ::testing::Test {
     return path;
   }
 
-  int m_receiveBuffer = 0;
-  fs::path m_root;
+  fs::path m_root = fs::temp_directory_path() / ("trqx_loopback_" + std::to_string(::getpid()));
   ManualEventLoop m_loop;
   std::atomic<std::time_t> m_now{1'000'000};
   CSocketTask::Clock m_clock = [this] { return m_now.load(); };
@@ -177,120 +178,56 @@ class LoopbackTest : public ::testing::Test {
   Pair m_b;
 };
 
-TEST_F(LoopbackTest, WholeSessionPollsSendsFilesByteExactAndClosesFromTheClient) {
+TEST_F(LoopbackTest, TwoWholeSessionsSideBySideThenOrderlyCloseFromEitherSide) {
   Connect(m_a);
+  Connect(m_b);
   // Idle for more than 20 s: the client polls and shows the server's status text.
-  ASSERT_TRUE(AdvanceUntil(*m_a.clientTask, 21,
-                           [&] { return m_a.client.Count(client_task::kServerStatusText) > 0; }));
+  ASSERT_TRUE(
+      AdvanceUntil(21, [&] { return m_a.client.Count(client_task::kServerStatusText) > 0; }));
   EXPECT_EQ(m_a.client.Of(client_task::kServerStatusText)[0].m_text, "Queue is slow");
 
+  // Both send the same files at once; every spool file of the shared folder has its own name.
   const std::size_t sizes[] = {0, 1, 500, 501, 1 << 20};
+  std::set<std::string> names;
   for (int number = 0; number < 5; ++number) {
     const std::string content = TextContent(sizes[number]);
     CFileError error;
-    ASSERT_TRUE(m_a.clientTask->SendFile(
-        WriteUpload("TRQX" + std::to_string(number) + ".inc", content), number, error));
+    for (Pair* pair : {&m_a, &m_b}) {
+      ASSERT_TRUE(pair->clientTask->SendFile(
+          WriteUpload(std::to_string(number) + (pair == &m_a ? "a" : "b"), content), number,
+          error));
+    }
     if (number == 4) {
       // A delivery report for the previous upload while this one is in flight.
       ASSERT_TRUE(m_a.session->QueueDeliveryReport(3, wire::kDeliveryForwarded));
     }
-    ASSERT_TRUE(
-        RunUntil([&] { return m_a.client.Count(client_task::kFileAcknowledged) == number + 1; }));
-    const CTaskNotice received = m_a.server.Of(session_task::kFileReceived).back();
-    EXPECT_EQ(received.m_number, static_cast<std::uint32_t>(number));
-    EXPECT_EQ(received.m_text, Dir(m_a) + "/ftpuservexo00" + std::to_string(number) + ".inc");
-    EXPECT_TRUE(ReadFile(received.m_text) == content) << "size " << sizes[number];
+    for (Pair* pair : {&m_a, &m_b}) {
+      ASSERT_TRUE(RunUntil(
+          [&] { return pair->client.Count(client_task::kFileAcknowledged) == number + 1; }));
+      const CTaskNotice received = pair->server.Of(session_task::kFileReceived).back();
+      EXPECT_EQ(received.m_number, static_cast<std::uint32_t>(number));
+      EXPECT_TRUE(ReadFile(received.m_text) == content) << "size " << sizes[number];
+      names.insert(received.m_text);
+    }
   }
+  EXPECT_EQ(names.size(), 10u);
+  EXPECT_TRUE(names.count(m_root.string() + "/ftpuservexo009.inc"));
   ASSERT_TRUE(RunUntil([&] { return m_a.client.Count(client_task::kDeliveryReport) == 1; }));
   EXPECT_EQ(m_a.client.Of(client_task::kDeliveryReport)[0].m_number, 3u);
   EXPECT_EQ(m_a.client.Of(client_task::kDeliveryReport)[0].m_text, "1");
 
-  // The user disconnects: Close goes out, the server closes, both end in good state.
+  // The user disconnects one client and the server stops the other session; the clock
+  // does not move, so only the stop can end the session's wait.
   CSysErrorInfo error;
   ASSERT_TRUE(m_a.clientTask->Stop(std::chrono::milliseconds(0), error));
-  ASSERT_TRUE(RunUntil([&] { return m_a.ClientEnded() && m_a.SessionEnded(); }));
-  EXPECT_EQ(m_a.client.Count(client_task::kEndedGood), 1);
-  EXPECT_EQ(m_a.server.Count(session_task::kEndedGood), 1);
+  ASSERT_TRUE(m_b.session->Stop(std::chrono::milliseconds(0), error));
+  for (Pair* pair : {&m_a, &m_b}) {
+    ASSERT_TRUE(RunUntil([&] { return Ended(*pair->clientTask) && Ended(*pair->session); }));
+    EXPECT_EQ(pair->clientTask->ExitCode(), 0u);
+    EXPECT_EQ(pair->session->ExitCode(), 0u);
+  }
   EXPECT_TRUE(m_a.server.HasLog(session_task::kLogEntry, server_strings::kMsgReceivedCloseMessage));
-  EXPECT_FALSE(m_a.server.HasLog(session_task::kLogEntry, server_strings::kMsgReceivedBadData));
-}
-
-TEST_F(LoopbackTest, ServerStopWakesTheSessionAtOnceAndClosesOrderly) {
-  Connect(m_a);
-  // The clock does not move: only the stop can end the session's wait.
-  CSysErrorInfo error;
-  ASSERT_TRUE(m_a.session->Stop(std::chrono::milliseconds(0), error));
-  ASSERT_TRUE(RunUntil([&] { return m_a.ClientEnded() && m_a.SessionEnded(); }));
-  EXPECT_EQ(m_a.server.Count(session_task::kEndedGood), 1);
-  EXPECT_EQ(m_a.client.Count(client_task::kEndedGood), 1);
-  EXPECT_TRUE(m_a.client.HasLog(client_task::kLogEntry, client_strings::kMsgReceivedCloseMessage));
-}
-
-TEST_F(LoopbackTest, BadLoginGetsCloseThreeAndAGraceCountedFromTheSessionStart) {
-  CSysSocket peer;
-  ConnectRawClient(peer);
-  m_now += 10;
-  Send(peer, wire::MakeLogin("alice", "nope"));
-  EXPECT_EQ(Read(peer, wire::kCloseLength), wire::MakeClose('3'));
-  // The peer does not close: 31 s after the session began (21 s after the bad login) the
-  // session closes hard.
-  m_now += 21;
-  CSysErrorInfo error;
-  m_a.session->Wake(error);
-  ASSERT_TRUE(RunUntil([&] { return m_a.SessionEnded(); }));
-  EXPECT_TRUE(m_a.server.HasLog(session_task::kLogEntry, server_strings::kMsgBadLogin));
-  EXPECT_TRUE(m_a.server.HasLog(session_task::kLogEntry, server_strings::kMsgHardSocketClose));
-  EXPECT_EQ(m_a.server.Count(session_task::kEndedGood), 1);
-}
-
-TEST_F(LoopbackTest, ClientClosesHardWhenTheServerNeverCloses) {
-  CSysSocket server;
-  ConnectToRawServer(server);
-  CSysErrorInfo error;
-  ASSERT_TRUE(m_a.clientTask->Stop(std::chrono::milliseconds(0), error));
-  EXPECT_EQ(Read(server, wire::kCloseLength), wire::MakeClose('1'));
-  ASSERT_TRUE(AdvanceUntil(*m_a.clientTask, 31, [&] { return m_a.ClientEnded(); }));
-  const CTaskLog last = m_a.client.Of(client_task::kLogEntry).back().m_log;
-  EXPECT_EQ(last.m_number, client_strings::kMsgConnectionHardClose);
-  EXPECT_EQ(last.m_level, kLogWarning);
-  EXPECT_EQ(m_a.client.Count(client_task::kEndedGood), 1);
-}
-
-TEST_F(LoopbackTest, SilentPeersAreDroppedAfterMoreThan40Seconds) {
-  CSysSocket silentClient;
-  ConnectRawClient(silentClient);
-  m_now += 40;
-  CSysErrorInfo error;
-  m_a.session->Wake(error);
-  EXPECT_FALSE(m_loop.RunUntil([&] { return m_a.SessionEnded(); }, std::chrono::milliseconds(300)));
-  ASSERT_TRUE(AdvanceUntil(*m_a.session, 1, [&] { return m_a.SessionEnded(); }));
-  EXPECT_TRUE(m_a.server.HasLog(session_task::kLogEntry, server_strings::kMsgTimeoutNoData));
-  EXPECT_EQ(m_a.server.Count(session_task::kEndedBad), 1);
-
-  // A server that never greets.
-  StartClient(m_b);
-  CSysSocket silentServer;
-  ASSERT_TRUE(m_listener.Accept(silentServer));
-  ASSERT_TRUE(AdvanceUntil(*m_b.clientTask, 41, [&] { return m_b.ClientEnded(); }));
-  EXPECT_TRUE(m_b.client.HasLog(client_task::kLogEntry, client_strings::kMsgTimeoutNoData));
-  EXPECT_EQ(m_b.client.Count(client_task::kEndedBad), 1);
-}
-
-class SmallWindowLoopbackTest : public LoopbackTest {
- protected:
-  SmallWindowLoopbackTest() { m_receiveBuffer = 4096; }
-};
-
-TEST_F(SmallWindowLoopbackTest, MessageStuckForMoreThan20SecondsEndsTheClient) {
-  CSysSocket server;
-  ConnectToRawServer(server);
-  // The server reads no more; the file cannot go out whole.
-  CFileError fileError;
-  ASSERT_TRUE(
-      m_a.clientTask->SendFile(WriteUpload("big.inc", std::string(16u << 20, 'x')), 1, fileError));
-  ASSERT_TRUE(AdvanceUntil(*m_a.clientTask, 21, [&] { return m_a.ClientEnded(); }));
-  EXPECT_TRUE(m_a.client.HasLog(client_task::kLogEntry, client_strings::kMsgTimeoutSendingMessage));
-  EXPECT_EQ(m_a.client.Count(client_task::kEndedBad), 1);
+  EXPECT_TRUE(m_b.client.HasLog(client_task::kLogEntry, client_strings::kMsgReceivedCloseMessage));
 }
 
 TEST_F(LoopbackTest, AbortAndCancelDuringATransferAndTheConnectionGoesOn) {
@@ -304,7 +241,7 @@ TEST_F(LoopbackTest, AbortAndCancelDuringATransferAndTheConnectionGoesOn) {
            m_a.server.HasLog(session_task::kLogEntry, server_strings::kMsgTransmissionCancelled);
   }));
   // The aborted file stays where it is, short.
-  EXPECT_LT(fs::file_size(Dir(m_a) + "/ftpuservexo000.inc"), 8u << 20);
+  EXPECT_LT(fs::file_size(m_root / "ftpuservexo000.inc"), 8u << 20);
 
   ASSERT_TRUE(m_a.clientTask->SendFile(path, 2, error));
   ASSERT_TRUE(m_a.clientTask->Cancel());
@@ -319,26 +256,52 @@ TEST_F(LoopbackTest, AbortAndCancelDuringATransferAndTheConnectionGoesOn) {
   EXPECT_EQ(ReadFile(m_a.server.Of(session_task::kFileReceived)[0].m_text), "after the cancel\n");
 }
 
-TEST_F(LoopbackTest, ConcurrentSessionsGetDifferentSpoolNames) {
-  Connect(m_a);
-  Connect(m_b);
-  std::set<std::string> names;
-  for (int i = 0; i < 4; ++i) {
-    const std::string content = TextContent(30000 + i);
-    CFileError error;
-    ASSERT_TRUE(m_a.clientTask->SendFile(WriteUpload("a" + std::to_string(i), content), i, error));
-    ASSERT_TRUE(m_b.clientTask->SendFile(WriteUpload("b" + std::to_string(i), content), i, error));
-    ASSERT_TRUE(RunUntil([&] {
-      return m_a.client.Count(client_task::kFileAcknowledged) == i + 1 &&
-             m_b.client.Count(client_task::kFileAcknowledged) == i + 1;
-    }));
-    for (Pair* pair : {&m_a, &m_b}) {
-      const CTaskNotice received = pair->server.Of(session_task::kFileReceived).back();
-      EXPECT_TRUE(ReadFile(received.m_text) == content);
-      names.insert(fs::path(received.m_text).filename().string());
-    }
-  }
-  EXPECT_EQ(names.size(), 8u);
+TEST_F(LoopbackTest, BadLoginGraceCountsFromTheSessionStartAndSilentClientsGoAfter40s) {
+  CSysSocket badLogin;
+  CSysSocket silent;
+  ConnectRawClient(m_a, badLogin);
+  ConnectRawClient(m_b, silent);
+  m_now += 10;
+  Send(badLogin, wire::MakeLogin("alice", "nope"));
+  EXPECT_EQ(Read(badLogin, wire::kCloseLength), wire::MakeClose('3'));
+  // The peer does not close: 31 s after the session began (21 s after the bad login) the
+  // session closes hard.
+  m_now += 21;
+  CSysErrorInfo error;
+  m_a.session->Wake(error);
+  ASSERT_TRUE(RunUntil([&] { return Ended(*m_a.session); }));
+  EXPECT_EQ(m_a.session->ExitCode(), 0u);
+  EXPECT_TRUE(m_a.server.HasLog(session_task::kLogEntry, server_strings::kMsgBadLogin));
+  EXPECT_TRUE(m_a.server.HasLog(session_task::kLogEntry, server_strings::kMsgHardSocketClose));
+
+  m_now += 9;  // 40 s without data: not yet
+  m_b.session->Wake(error);
+  EXPECT_FALSE(
+      m_loop.RunUntil([&] { return Ended(*m_b.session); }, std::chrono::milliseconds(300)));
+  ASSERT_TRUE(AdvanceUntil(1, [&] { return Ended(*m_b.session); }));
+  EXPECT_EQ(m_b.session->ExitCode(), 1u);
+  EXPECT_TRUE(m_b.server.HasLog(session_task::kLogEntry, server_strings::kMsgTimeoutNoData));
+}
+
+TEST_F(LoopbackTest, ClientsEndAStuckSendAfter20sAndCloseHardAfter30s) {
+  ASSERT_TRUE(m_listener.Open(4096));  // a small window on the raw servers' side
+  CSysSocket neverCloses;
+  CSysSocket stopsReading;
+  ConnectToRawServer(m_a, neverCloses);
+  ConnectToRawServer(m_b, stopsReading);
+  CSysErrorInfo error;
+  ASSERT_TRUE(m_a.clientTask->Stop(std::chrono::milliseconds(0), error));
+  EXPECT_EQ(Read(neverCloses, wire::kCloseLength), wire::MakeClose('1'));
+  CFileError fileError;
+  ASSERT_TRUE(
+      m_b.clientTask->SendFile(WriteUpload("big.inc", std::string(16u << 20, 'x')), 1, fileError));
+  ASSERT_TRUE(AdvanceUntil(21, [&] { return Ended(*m_a.clientTask) && Ended(*m_b.clientTask); }));
+  const CTaskLog last = m_a.client.Of(client_task::kLogEntry).back().m_log;
+  EXPECT_EQ(last.m_number, client_strings::kMsgConnectionHardClose);
+  EXPECT_EQ(last.m_level, kLogWarning);
+  EXPECT_EQ(m_a.clientTask->ExitCode(), 0u);
+  EXPECT_TRUE(m_b.client.HasLog(client_task::kLogEntry, client_strings::kMsgTimeoutSendingMessage));
+  EXPECT_EQ(m_b.clientTask->ExitCode(), 1u);
 }
 
 }  // namespace
