@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <random>
 #include <string>
 #include <vector>
@@ -9,278 +11,135 @@
 namespace trqx {
 namespace {
 
-// Every record of an input and how the input ended.
+// Every record of an input, and whether reading ended at a bad record.
 struct Parsed {
   std::vector<TokenList> records;
   bool bad = false;
-
   bool operator==(const Parsed&) const = default;
 };
 
-// Feeds input in chunks of the given sizes (cycled; 0 means the rest at once).
-Parsed ReadWithChunks(std::string_view input, char separator,
-                      const std::vector<std::size_t>& chunkSizes) {
+// Feeds input in chunks of the given sizes, cycled (0: the rest at once).
+Parsed Read(std::string_view input, char separator = ',', std::vector<std::size_t> sizes = {0}) {
   Parsed parsed;
   CsvLineReader reader(separator);
-  std::size_t next = 0;
-  while (!input.empty()) {
-    std::size_t size = chunkSizes.empty() ? 0 : chunkSizes[next++ % chunkSizes.size()];
+  for (std::size_t next = 0; !input.empty(); ++next) {
+    const std::size_t size = sizes[next % sizes.size()];
     std::string_view chunk = input.substr(0, size == 0 ? input.size() : size);
     input.remove_prefix(chunk.size());
-    while (!chunk.empty()) {
-      std::size_t used = 0;
+    for (std::size_t used = 0; !chunk.empty(); chunk.remove_prefix(std::min(used, chunk.size()))) {
       const CsvStatus status = reader.Feed(chunk, used);
-      EXPECT_LE(used, chunk.size());
-      chunk.remove_prefix(used);
       if (status == CsvStatus::kBadRecord) {
-        parsed.bad = true;
-        return parsed;
+        return {parsed.records, true};
       }
       if (status == CsvStatus::kRecord) {
         parsed.records.push_back(reader.Tokens());
         reader.Reset();
-      } else {
-        EXPECT_TRUE(chunk.empty());
       }
     }
   }
-  switch (reader.Finish()) {
-    case CsvStatus::kRecord:
-      parsed.records.push_back(reader.Tokens());
-      break;
-    case CsvStatus::kBadRecord:
-      parsed.bad = true;
-      break;
-    case CsvStatus::kPending:
-      break;
+  const CsvStatus end = reader.Finish();
+  if (end == CsvStatus::kRecord) {
+    parsed.records.push_back(reader.Tokens());
   }
-  return parsed;
-}
-
-Parsed ReadWhole(std::string_view input, char separator = ',') {
-  return ReadWithChunks(input, separator, {});
+  return {parsed.records, end == CsvStatus::kBadRecord};
 }
 
 Parsed SplitInPlace(std::string buffer, char separator) {
   Parsed parsed;
   CsvInPlaceSplitter splitter(separator);
-  const bool ok = splitter.Split(buffer, [&](const std::vector<CellRef>& cells) {
-    TokenList tokens;
+  parsed.bad = !splitter.Split(buffer, [&](const std::vector<CellRef>& cells) {
+    parsed.records.emplace_back();
     for (const CellRef& cell : cells) {
       EXPECT_LE(std::size_t{cell.offset} + cell.length, buffer.size());
-      tokens.push_back(buffer.substr(cell.offset, cell.length));
+      parsed.records.back().push_back(buffer.substr(cell.offset, cell.length));
     }
-    parsed.records.push_back(tokens);
   });
-  parsed.bad = !ok;
-  EXPECT_EQ(splitter.LastError(), ok ? CsvSplitError::kNone : CsvSplitError::kBadRecord);
   return parsed;
 }
 
-// The state table, checked cell by cell: a prefix brings the reader into a state, one byte
-// of a class follows, and the resulting state and tokens are compared.
-TEST(CsvLineReaderTest, EveryStateAgainstEveryByteClass) {
-  using S = CsvState;
-  struct Cell {
-    const char* prefix;  // 'S' stands for the separator
-    char byte;           // 'S' stands for the separator
-    S state;
-    TokenList tokens;
-  };
-  const std::vector<Cell> cells = {
-      // state 0, start of record
-      {"", '\n', S::kComplete, {}},
-      {"", 'S', S::kAfterSeparator, {""}},
-      {"", '"', S::kQuoted, {""}},
-      {"", '\r', S::kStart, {}},
-      {"", 'x', S::kBare, {"x"}},
-      // state 1, inside a quoted token
-      {"\"a", '\n', S::kError, {"a"}},
-      {"\"a", 'S', S::kQuoted, {"aS"}},
-      {"\"a", '"', S::kQuoteInQuoted, {"a"}},
-      {"\"a", '\r', S::kQuoted, {"a"}},
-      {"\"a", 'x', S::kQuoted, {"ax"}},
-      // state 2, a quote seen inside a quoted token
-      {"\"a\"", '\n', S::kComplete, {"a"}},
-      {"\"a\"", 'S', S::kAfterSeparator, {"a"}},
-      {"\"a\"", '"', S::kQuoted, {"a\""}},
-      {"\"a\"", '\r', S::kQuoteInQuoted, {"a"}},
-      {"\"a\"", 'x', S::kBare, {"ax"}},
-      // state 3, inside a bare token
-      {"a", '\n', S::kComplete, {"a"}},
-      {"a", 'S', S::kAfterSeparator, {"a"}},
-      {"a", '"', S::kBare, {"a\""}},
-      {"a", '\r', S::kBare, {"a"}},
-      {"a", 'x', S::kBare, {"ax"}},
-      // state 4, after a separator
-      {"aS", '\n', S::kComplete, {"a", ""}},
-      {"aS", 'S', S::kAfterSeparator, {"a", ""}},
-      {"aS", '"', S::kQuoted, {"a", ""}},
-      {"aS", '\r', S::kAfterSeparator, {"a"}},
-      {"aS", 'x', S::kBare, {"a", "x"}},
+// The state table for both separators: a prefix brings the reader into states 0 to 4, then
+// one byte of each class follows. A cell holds the state reached, then after ':' the tokens
+// with '|' between them; 'S' stands for the separator.
+TEST(CsvLineReaderTest, StateTable) {
+  const std::string bytes = "\nS\"\rx";
+  const std::vector<std::pair<std::string, std::array<std::string, 5>>> rows = {
+      {"", {"5", "4:", "1:", "0", "3:x"}},
+      {"\"a", {"6", "1:aS", "2:a", "1:a", "1:ax"}},
+      {"\"a\"", {"5:a", "4:a", "1:a\"", "2:a", "3:ax"}},
+      {"a", {"5:a", "4:a", "3:a\"", "3:a", "3:ax"}},
+      {"aS", {"5:a|", "4:a|", "1:a|", "4:a", "3:a|x"}},
   };
   for (const char separator : {',', '\t'}) {
     const auto withSeparator = [separator](std::string text) {
-      for (char& c : text) {
-        if (c == 'S') {
-          c = separator;
-        }
-      }
+      std::replace(text.begin(), text.end(), 'S', separator);
       return text;
     };
-    for (const Cell& cell : cells) {
-      const std::string input = withSeparator(std::string(cell.prefix) + cell.byte);
-      SCOPED_TRACE(testing::Message()
-                   << "separator " << int(separator) << " input " << testing::PrintToString(input));
-      CsvLineReader reader(separator);
-      std::size_t used = 0;
-      const CsvStatus status = reader.Feed(input, used);
-      EXPECT_EQ(used, input.size());
-      EXPECT_EQ(reader.State(), cell.state);
-      EXPECT_EQ(status, cell.state == S::kComplete ? CsvStatus::kRecord
-                        : cell.state == S::kError  ? CsvStatus::kBadRecord
-                                                   : CsvStatus::kPending);
-      if (cell.state != S::kError) {
-        TokenList expected;
-        for (const std::string& token : cell.tokens) {
-          expected.push_back(withSeparator(token));
+    for (const auto& [prefix, cells] : rows) {
+      for (std::size_t c = 0; c < bytes.size(); ++c) {
+        const std::string input = withSeparator(prefix + bytes[c]);
+        const std::string cell = withSeparator(cells[c]);
+        SCOPED_TRACE(testing::PrintToString(input));
+        const auto state = static_cast<CsvState>(cell[0] - '0');
+        TokenList tokens;
+        if (cell.size() > 1) {
+          tokens.emplace_back();
+          for (const char ch : cell.substr(2)) {
+            ch == '|' ? void(tokens.emplace_back()) : void(tokens.back() += ch);
+          }
         }
-        EXPECT_EQ(reader.Tokens(), expected);
+        CsvLineReader reader(separator);
+        std::size_t used = 0;
+        EXPECT_EQ(reader.Feed(input, used), state == CsvState::kComplete ? CsvStatus::kRecord
+                                            : state == CsvState::kError  ? CsvStatus::kBadRecord
+                                                                         : CsvStatus::kPending);
+        EXPECT_EQ(used, input.size());
+        EXPECT_EQ(reader.State(), state);
+        if (state != CsvState::kError) {
+          EXPECT_EQ(reader.Tokens(), tokens);
+        }
       }
     }
   }
 }
 
-TEST(CsvLineReaderTest, TheOtherSeparatorIsAnOrdinaryByte) {
-  EXPECT_EQ(ReadWhole("a\tb,c\n", ',').records, (std::vector<TokenList>{{"a\tb", "c"}}));
-  EXPECT_EQ(ReadWhole("a\tb,c\n", '\t').records, (std::vector<TokenList>{{"a", "b,c"}}));
-}
-
-TEST(CsvLineReaderTest, EndOfInputInEachState) {
-  struct Case {
-    const char* input;
-    bool bad;
-    std::vector<TokenList> records;
+TEST(CsvLineReaderTest, ExamplesAndEndOfInputInEachState) {
+  const std::vector<std::pair<std::string, Parsed>> cases = {
+      {"X,\"a\"\"b\",\r\n", {{{"X", "a\"b", ""}}}},
+      {"a\r\n\nb\r,\"c\rd\"\r\n", {{{"a"}, {}, {"b", "cd"}}}},  // a blank line has no tokens
+      {"\"a,b\",c\"d,\"e\"f\n", {{{"a,b", "c\"d", "ef"}}}},
+      {"a\tb,c", {{{"a\tb", "c"}}}},  // the other separator is an ordinary byte
+      {"", {}},
+      {"\"a", {{}, true}},  // unterminated quote
+      {"\"a\"", {{{"a"}}}},
+      {"a,", {{{"a", ""}}}},
+      {"a\n\"b\nc\"\n", {{{"a"}}, true}},  // a quoted line feed stops reading
   };
-  const std::vector<Case> cases = {
-      {"", false, {}},               // state 0: nothing pending
-      {"a\n", false, {{"a"}}},       // state 0 after a record
-      {"\"a", true, {}},             // state 1: unterminated quote
-      {"\"a\"", false, {{"a"}}},     // state 2
-      {"a", false, {{"a"}}},         // state 3
-      {"a,", false, {{"a", ""}}},    // state 4: a final empty token
-      {"a\n\"b\nc", true, {{"a"}}},  // state 6: the bad record stops reading
-      {"a\r", false, {{"a"}}},       // a carriage return adds nothing
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.input);
-    const Parsed parsed = ReadWhole(c.input);
-    EXPECT_EQ(parsed.bad, c.bad);
-    EXPECT_EQ(parsed.records, c.records);
+  for (const auto& [input, parsed] : cases) {
+    EXPECT_EQ(Read(input), parsed) << testing::PrintToString(input);
   }
-}
-
-TEST(CsvLineReaderTest, FeedStopsAfterTheRecordAndWaitsForReset) {
-  CsvLineReader reader;
-  std::size_t used = 0;
-  EXPECT_EQ(reader.Feed("ab,c\r\nrest", used), CsvStatus::kRecord);
-  EXPECT_EQ(used, 6u);
-  EXPECT_EQ(reader.Tokens(), (TokenList{"ab", "c"}));
-  // Until the caller resets, nothing more is taken and the record stays.
-  EXPECT_EQ(reader.Feed("rest", used), CsvStatus::kRecord);
-  EXPECT_EQ(used, 0u);
-  EXPECT_EQ(reader.Finish(), CsvStatus::kPending);
-  reader.Reset();
-  EXPECT_EQ(reader.Feed("rest", used), CsvStatus::kPending);
-  EXPECT_EQ(used, 4u);
-  EXPECT_EQ(reader.Finish(), CsvStatus::kRecord);
-  EXPECT_EQ(reader.Tokens(), (TokenList{"rest"}));
-
-  CsvLineReader bad;
-  EXPECT_EQ(bad.Feed("\"a\nb\n", used), CsvStatus::kBadRecord);
-  EXPECT_EQ(used, 3u);
-  EXPECT_EQ(bad.Feed("b\n", used), CsvStatus::kBadRecord);
-  EXPECT_EQ(used, 0u);
-  EXPECT_EQ(bad.Finish(), CsvStatus::kBadRecord);
-}
-
-TEST(CsvLineReaderTest, ExamplesOfTheArchiveFormat) {
-  // X, a quoted token with a doubled quote, and a trailing comma.
-  EXPECT_EQ(ReadWhole("X,\"a\"\"b\",\r\n").records, (std::vector<TokenList>{{"X", "a\"b", ""}}));
-  // A blank line is a record with no tokens; carriage returns vanish wherever they are.
-  EXPECT_EQ(ReadWhole("a\r\n\nb\r,\"c\rd\"\r\n").records,
-            (std::vector<TokenList>{{"a"}, {}, {"b", "cd"}}));
-  // A quoted separator, a quote inside a bare token, text after a closing quote.
-  EXPECT_EQ(ReadWhole("\"a,b\",c\"d,\"e\"f\n").records,
-            (std::vector<TokenList>{{"a,b", "c\"d", "ef"}}));
-  // Empty tokens between separators and a line of separators only.
-  EXPECT_EQ(ReadWhole(",,\n").records, (std::vector<TokenList>{{"", "", ""}}));
-  // A quoted token holding a line feed is a bad record.
-  EXPECT_TRUE(ReadWhole("a,\"b\nc\"\n").bad);
-}
-
-std::string RandomCsv(std::mt19937& random, std::size_t length) {
-  static constexpr char kAlphabet[] = {'a', 'b', '"', '\r', '\n', ',', '\t', ' ', '\xe9'};
-  std::uniform_int_distribution<std::size_t> pick(0, sizeof kAlphabet - 1);
-  std::string text;
-  for (std::size_t i = 0; i < length; ++i) {
-    text += kAlphabet[pick(random)];
-  }
-  return text;
+  EXPECT_EQ(Read("a\tb,c\n", '\t').records, (std::vector<TokenList>{{"a", "b,c"}}));
 }
 
 TEST(CsvLineReaderTest, ChunkingAndTheInPlaceSplitterAgree) {
   std::mt19937 random(20260306);
   std::uniform_int_distribution<std::size_t> chunk(1, 9);
+  std::uniform_int_distribution<std::size_t> pick(0, 8);
   int badInputs = 0;
   for (int round = 0; round < 3000; ++round) {
     const char separator = round % 2 == 0 ? ',' : '\t';
-    const std::string input = RandomCsv(random, round % 60);
+    std::string input;
+    while (input.size() < static_cast<std::size_t>(round % 60)) {
+      input += "ab\"\r\n,\t \xe9"[pick(random)];
+    }
     SCOPED_TRACE(testing::PrintToString(input));
-    const Parsed whole = ReadWhole(input, separator);
-    EXPECT_EQ(ReadWithChunks(input, separator, {1}), whole);
-    EXPECT_EQ(ReadWithChunks(input, separator, {chunk(random), chunk(random), chunk(random)}),
-              whole);
+    const Parsed whole = Read(input, separator);
+    EXPECT_EQ(Read(input, separator, {1}), whole);
+    EXPECT_EQ(Read(input, separator, {chunk(random), chunk(random), chunk(random)}), whole);
     EXPECT_EQ(SplitInPlace(input, separator), whole);
     badInputs += whole.bad ? 1 : 0;
   }
-  // Both outcomes were exercised.
-  EXPECT_GT(badInputs, 100);
+  EXPECT_GT(badInputs, 100);  // both outcomes were exercised
   EXPECT_LT(badInputs, 2900);
-}
-
-TEST(CsvInPlaceSplitterTest, CellsAreUnquotedSpansOfTheBuffer) {
-  std::string buffer = "\"a\"\"b\",c\r\n\r\n\"x,y\",\n";
-  std::vector<std::vector<std::string>> records;
-  std::vector<std::size_t> cellCounts;
-  CsvInPlaceSplitter splitter(',');
-  ASSERT_TRUE(splitter.Split(buffer, [&](const std::vector<CellRef>& cells) {
-    cellCounts.push_back(cells.size());
-    std::vector<std::string> texts;
-    for (const CellRef& cell : cells) {
-      texts.push_back(buffer.substr(cell.offset, cell.length));
-    }
-    records.push_back(texts);
-  }));
-  EXPECT_EQ(records, (std::vector<std::vector<std::string>>{{"a\"b", "c"}, {}, {"x,y", ""}}));
-  // The unquoted bytes were moved forward over the quotes and carriage returns.
-  EXPECT_EQ(buffer.substr(0, 7), "a\"bcx,y");
-}
-
-TEST(CsvInPlaceSplitterTest, StopsAtABadRecordAfterHandingOverTheEarlierOnes) {
-  std::string buffer = "a\tb\n\"c\nd\n";
-  int records = 0;
-  CsvInPlaceSplitter splitter('\t');
-  EXPECT_FALSE(splitter.Split(buffer, [&](const std::vector<CellRef>&) { ++records; }));
-  EXPECT_EQ(records, 1);
-  EXPECT_EQ(splitter.LastError(), CsvSplitError::kBadRecord);
-
-  std::string unterminated = "a\n\"b";
-  EXPECT_FALSE(splitter.Split(unterminated, [](const std::vector<CellRef>&) {}));
-  EXPECT_EQ(splitter.LastError(), CsvSplitError::kBadRecord);
-  std::string good = "a";
-  EXPECT_TRUE(splitter.Split(good, [](const std::vector<CellRef>&) {}));
-  EXPECT_EQ(splitter.LastError(), CsvSplitError::kNone);
 }
 
 }  // namespace

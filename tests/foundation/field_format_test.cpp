@@ -1,194 +1,109 @@
 #include "foundation/field_format.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <cerrno>
+#include <filesystem>
 #include <string>
 #include <vector>
 
-#include "foundation/archive_file.h"
 #include "scratch_folder.h"
 
 namespace trqx {
 namespace {
 
-const std::string kGoldenFormat = std::string(TRQX_TEST_DATA) + "/foundation/NVFormat.cfg";
-
-std::vector<std::string> Names(const std::vector<OstraneField>& fields) {
-  std::vector<std::string> names;
-  for (const OstraneField& field : fields) {
-    names.push_back(field.m_name);
-  }
-  return names;
+// A field format line as the programs write it.
+std::string Line(const std::string& name, int type, int category) {
+  return "OstraneField,4,Name,Value," + name + ",Width,Value,8,Type,Value," + std::to_string(type) +
+         ",Category,Value," + std::to_string(category) + "\r\n\n";
 }
 
-OstraneField Field(std::string name, int width, int type, int category) {
-  OstraneField field;
-  field.m_name = std::move(name);
-  field.m_width = width;
-  field.m_type = type;
-  field.m_category = category;
-  return field;
-}
-
-// A field format file written the way the programs write archive lines.
-std::string FormatLines(const std::vector<OstraneField>& fields) {
-  std::string content;
-  for (const OstraneField& field : fields) {
-    TokenList tokens;
-    field.Save(tokens);
-    content += RecordLine(tokens) + "\n";
-  }
-  return content;
-}
-
-TEST(FieldFormatRegistryTest, ReadsTheListsAndCountersInFileOrder) {
-  FieldFormatRegistry registry;
-  CFileError error;
-  bool fileError = true;
-  ASSERT_TRUE(registry.Read(kGoldenFormat, error, fileError));
-  EXPECT_FALSE(fileError);
-  EXPECT_EQ(Names(registry.UploadFields()),
-            (std::vector<std::string>{"Basket ID", "UUID", "Ticker", "Delimiter", "Side", "Account",
-                                      "Portfolio", "Memo, \"free\"", "OrderID"}));
-  EXPECT_EQ(Names(registry.DownloadFields()),
-            (std::vector<std::string>{"Filled Shares", "Ticker", "Side", "Avg. Price", "Account",
-                                      "Portfolio", "Memo, \"free\"", "Order ID"}));
-  EXPECT_EQ(registry.CacheHdrCount(), 1);
-  EXPECT_EQ(registry.CacheDataCount(), 2);
-  EXPECT_EQ(registry.DownloadOnlyCount(), 3);
-  // The line with its keys in another order and a key the reader does not know.
-  const OstraneField& side = registry.UploadFields()[4];
-  EXPECT_EQ(side.m_width, 1);
-  EXPECT_EQ(side.m_type, kTypeDataSide);
-  EXPECT_EQ(side.m_category, kCategoryBoth);
-}
-
-class FieldFormatFileTest : public testing::Test {
+class FieldFormatTest : public testing::Test {
  protected:
-  bool ReadFormat(const std::string& content) {
-    WriteWholeFile(m_path, content);
-    return m_registry.Read(m_path, m_error, m_fileError);
+  bool Read(const std::string& content, std::string path = "") {
+    if (path.empty()) {
+      WriteWholeFile(path = m_path, content);
+    }
+    return m_registry.Read(path, m_error, m_fileError);
+  }
+  // The names of both lists, then the three counters.
+  std::string Summary() const {
+    std::string summary;
+    for (const auto* list : {&m_registry.UploadFields(), &m_registry.DownloadFields()}) {
+      for (const OstraneField& field : *list) {
+        summary += field.m_name + ";";
+      }
+      summary += " | ";
+    }
+    return summary + std::to_string(m_registry.CacheHdrCount()) + " " +
+           std::to_string(m_registry.CacheDataCount()) + " " +
+           std::to_string(m_registry.DownloadOnlyCount());
   }
 
   ScratchFolder m_folder;
   std::string m_path = m_folder.File("NVFormat.cfg");
   FieldFormatRegistry m_registry;
   CFileError m_error;
-  bool m_fileError = false;
+  bool m_fileError = true;
 };
 
-TEST_F(FieldFormatFileTest, ABadLineEmptiesBothListsAsBadContent) {
-  const std::vector<OstraneField> good = {Field("A", 1, 2, 0), Field("B", 1, 13, 2),
-                                          Field("C", 1, 20, 1)};
-  ASSERT_TRUE(ReadFormat(FormatLines(good)));
-  EXPECT_EQ(m_registry.UploadFields().size(), 2u);
+TEST_F(FieldFormatTest, ReadsTheListsAndCountersInFileOrder) {
+  ASSERT_TRUE(Read("", TRQX_TEST_DATA "/foundation/NVFormat.cfg"));
+  EXPECT_FALSE(m_fileError);
+  EXPECT_EQ(Summary(),
+            "Basket ID;UUID;Ticker;Delimiter;Side;Account;Portfolio;Memo, \"free\";OrderID; | "
+            "Filled Shares;Ticker;Side;Avg. Price;Account;Portfolio;Memo, \"free\";Order ID; | "
+            "1 2 3");
+  // Keys in another order and a key the reader does not know.
+  const OstraneField& side = m_registry.UploadFields()[4];
+  EXPECT_EQ(std::to_string(side.m_width) + side.m_name + std::to_string(side.m_type), "1Side4");
+  ASSERT_TRUE(Read(Line("Odd", 12, 5) + Line("Both", 12, 2)));
+  EXPECT_EQ(Summary(), "Both; | Both; | 1 0 0");  // category 5 is in neither list
+}
 
-  const std::vector<std::string> badLines = {
-      FormatLines({Field("Bad", 1, 42, 0)}),
-      FormatLines({Field("Bad", 1, -1, 0)}),
-      "OstraneField,4,Name,Value,X\r\n",         // the count runs past the line
-      "OstraneField,-1\r\n",                     // a negative count
-      "CTranslation,0\r\n",                      // another class
-      "OstraneField,1,Name,Value,\"open\r\n",    // an unterminated quote
-      "OstraneField,1,Name,Value,\"a\nb\"\r\n",  // a quoted line feed
-  };
-  for (const std::string& bad : badLines) {
-    SCOPED_TRACE(bad);
-    // The bad line comes after good ones: what was read before it is discarded too.
-    EXPECT_FALSE(ReadFormat(FormatLines(good) + bad + FormatLines(good)));
+TEST_F(FieldFormatTest, ABadLineEmptiesBothListsAsBadContent) {
+  const std::string good = Line("A", 2, 0) + Line("B", 13, 2) + Line("C", 20, 1);
+  ASSERT_TRUE(Read(good));
+  EXPECT_EQ(Summary(), "A;B; | B;C; | 0 1 1");
+  for (const std::string& bad :
+       {Line("Bad", 42, 0), Line("Bad", -1, 0), std::string("OstraneField,4,Name,Value,X\r\n"),
+        std::string("CTranslation,0\r\n"), std::string("OstraneField,1,Name,Value,\"a\nb\"\r\n")}) {
+    EXPECT_FALSE(Read(good + bad + good)) << bad;
     EXPECT_FALSE(m_fileError);
-    EXPECT_TRUE(m_registry.UploadFields().empty());
-    EXPECT_TRUE(m_registry.DownloadFields().empty());
-    EXPECT_EQ(m_registry.CacheDataCount() + m_registry.DownloadOnlyCount(), 0);
+    EXPECT_EQ(Summary(), " |  | 0 0 0");
   }
-}
-
-TEST_F(FieldFormatFileTest, AnUnknownCategoryLoadsIntoNeitherList) {
-  ASSERT_TRUE(
-      ReadFormat(FormatLines({Field("Odd", 3, 12, 5), Field("Both", 4, 12, 2)}) + "\r\n\r\n\n"));
-  EXPECT_EQ(Names(m_registry.UploadFields()), (std::vector<std::string>{"Both"}));
-  EXPECT_EQ(Names(m_registry.DownloadFields()), (std::vector<std::string>{"Both"}));
-  EXPECT_EQ(m_registry.CacheHdrCount(), 1);
-  EXPECT_EQ(m_registry.DownloadOnlyCount(), 0);
-}
-
-TEST_F(FieldFormatFileTest, AMissingFileIsAFileErrorAndStaysMissing) {
-  m_registry.Add(Field("Earlier", 1, 2, 2));
-  EXPECT_FALSE(m_registry.Read(m_path, m_error, m_fileError));
+  EXPECT_FALSE(Read("", m_folder.File("missing.cfg")));
   EXPECT_TRUE(m_fileError);
-  EXPECT_EQ(m_error.m_cause, FileErrorCause::kOpen);
   EXPECT_EQ(m_error.m_osError, ENOENT);
-  EXPECT_EQ(m_error.m_function, "open");
-  EXPECT_EQ(m_error.m_fileName, m_path);
-  EXPECT_TRUE(m_registry.UploadFields().empty());
-  struct stat status;
-  EXPECT_NE(::stat(m_path.c_str(), &status), 0);
+  EXPECT_FALSE(std::filesystem::exists(m_folder.File("missing.cfg")));  // never created
 }
 
-TEST(OstraneFieldTest, SavesInTheFixedOrderAndLoadsBack) {
-  const OstraneField field = Field("Qty, \"lots\"", 9, kTypeDataAmount, kCategoryBoth);
-  TokenList tokens;
-  field.Save(tokens);
-  EXPECT_EQ(tokens, (TokenList{"OstraneField", "4", "Name", "Value", "Qty, \"lots\"", "Width",
-                               "Value", "9", "Type", "Value", "6", "Category", "Value", "2"}));
-  OstraneField loaded;
-  std::size_t pos = 0;
-  ASSERT_TRUE(loaded.Load(tokens, pos));
-  EXPECT_EQ(pos, tokens.size());
-  EXPECT_EQ(loaded.m_name, field.m_name);
-  EXPECT_EQ(loaded.m_width, 9);
-  EXPECT_EQ(loaded.m_type, kTypeDataAmount);
-  EXPECT_EQ(loaded.m_category, kCategoryBoth);
-}
-
-TEST(CTranslationTest, SavesInputThenOutputAndLoadsBack) {
+TEST_F(FieldFormatTest, SavedFormsLabelsAndValueLists) {
+  OstraneField field;
+  field.m_name = "Qty";
+  field.m_width = 8;
+  field.m_type = kTypeDataAmount;
+  field.m_category = kCategoryBoth;
   CTranslation translation;
   translation.m_input = "B";
   translation.m_output = "BUY,LONG";
   TokenList tokens;
+  field.Save(tokens);
+  EXPECT_EQ(RecordLine(tokens) + "\n", Line("Qty", 6, 2));
+  tokens.clear();
   translation.Save(tokens);
-  EXPECT_EQ(tokens,
-            (TokenList{"CTranslation", "2", "Input", "Value", "B", "Output", "Value", "BUY,LONG"}));
-  CTranslation loaded;
-  std::size_t pos = 0;
-  ASSERT_TRUE(loaded.Load(tokens, pos));
-  EXPECT_EQ(loaded.m_input, "B");
-  EXPECT_EQ(loaded.m_output, "BUY,LONG");
-}
-
-TEST(FieldTypeLabelTest, TheIrregularLabels) {
+  EXPECT_EQ(RecordLine(tokens), "CTranslation,2,Input,Value,B,Output,Value,\"BUY,LONG\"\r\n");
   EXPECT_STREQ(FieldTypeLabel(kTypeDataCacheable), "*Data(Cacheable");  // no closing parenthesis
-  for (int type = kTypeExecQuantity; type <= kTypeExecYellowKey; ++type) {
-    EXPECT_STREQ(FieldTypeLabel(type), "Data(Exec)");
-  }
+  EXPECT_STREQ(FieldTypeLabel(kTypeExecYellowKey), "Data(Exec)");
   EXPECT_STREQ(FieldTypeLabel(42), "");
-  EXPECT_STREQ(DownloadFieldTypeLabel(kTypeHdrCacheable), "Cache Hdr");
-  EXPECT_STREQ(DownloadFieldTypeLabel(26), "Data(Order ID)");
-  EXPECT_STREQ(DownloadFieldTypeLabel(30), "Data(Trade Sys Number)");
-  EXPECT_STREQ(DownloadFieldTypeLabel(kTypeDataOrderId), "Data");
-}
-
-TEST(ValueListTest, TrimmedLinesInFileOrder) {
-  ScratchFolder folder;
-  const std::string path = folder.File("exchange.cfg");
+  // Value lists: trimmed lines in file order; a line of blanks is an empty entry.
   const std::string longLine(1500, 'L');
-  WriteWholeFile(path, "  NYSE \r\n\tLSE\n   \n\nX Y\n" + longLine + "\nLAST");
+  WriteWholeFile(m_path, "  NYSE \r\n\tLSE\n   \n\nX Y\n" + longLine + "\nLAST");
   std::vector<std::string> values = {"stale"};
-  CFileError error;
-  ASSERT_TRUE(ReadValueList(path, values, error));
+  ASSERT_TRUE(ReadValueList(m_path, values, m_error));
   EXPECT_EQ(values, (std::vector<std::string>{"NYSE", "LSE", "", "", "X Y", longLine, "LAST"}));
-
-  WriteWholeFile(path, "");
-  ASSERT_TRUE(ReadValueList(path, values, error));
+  EXPECT_FALSE(ReadValueList(m_folder.File("reason.cfg"), values, m_error));
   EXPECT_TRUE(values.empty());
-
-  values = {"stale"};
-  EXPECT_FALSE(ReadValueList(folder.File("reason.cfg"), values, error));
-  EXPECT_TRUE(values.empty());
-  EXPECT_EQ(error.m_osError, ENOENT);
-  EXPECT_EQ(error.m_fileName, folder.File("reason.cfg"));
 }
 
 }  // namespace

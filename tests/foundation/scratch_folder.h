@@ -2,7 +2,7 @@
 
 #include <unistd.h>
 
-#include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -14,10 +14,9 @@ namespace trqx {
 // the test ends.
 class ScratchFolder {
  public:
-  ScratchFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "trqx-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) != nullptr) {
-      m_path = pattern;
+  ScratchFolder() : m_path((std::filesystem::temp_directory_path() / "trqx-XXXXXX").string()) {
+    if (::mkdtemp(m_path.data()) == nullptr) {
+      m_path.clear();
     }
   }
   ~ScratchFolder() {
@@ -41,6 +40,14 @@ inline std::string ReadWholeFile(const std::string& path) {
 
 inline void WriteWholeFile(const std::string& path, const std::string& content) {
   std::ofstream(path, std::ios::binary) << content;
+}
+
+// The time value of a local "YYYY-MM-DD HH:MM:SS", so stamps read the same in every zone.
+inline std::time_t LocalTime(const char* text) {
+  std::tm local{};
+  ::strptime(text, "%Y-%m-%d %H:%M:%S", &local);
+  local.tm_isdst = -1;
+  return std::mktime(&local);
 }
 
 }  // namespace trqx
