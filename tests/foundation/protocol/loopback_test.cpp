@@ -17,18 +17,7 @@ namespace trqx {
 namespace {
 
 namespace fs = std::filesystem;
-using loopback::NoticeRecord;
-
 constexpr std::chrono::milliseconds kPatience{20000};
-
-std::string TextContent(std::size_t size) {
-  std::mt19937 random(static_cast<unsigned>(size));
-  std::string content(size, ' ');
-  for (char& c : content) {
-    c = random() % 50 == 0 ? '\n' : static_cast<char>(' ' + random() % 95);
-  }
-  return content;
-}
 
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -41,9 +30,17 @@ bool Ended(const CWorkerTask& task) {
 
 // A client task and its session task, and what each told the test.
 struct Pair {
+  bool LoggedIn() const { return !client.Of(0, task_message::kClientLoggedIn).empty(); }
+  bool ClientLogged(std::uint32_t number) const {
+    return client.HasLog(client_task::kLogEntry, number);
+  }
+  bool ServerLogged(std::uint32_t number) const {
+    return server.HasLog(session_task::kLogEntry, number);
+  }
+
   std::mutex clientLock;
-  NoticeRecord client;
-  NoticeRecord server;
+  loopback::NoticeRecord client;
+  loopback::NoticeRecord server;
   std::unique_ptr<loopback::ClientConnectionTask> clientTask;
   std::unique_ptr<loopback::ServerSessionTask> session;
 };
@@ -51,38 +48,34 @@ struct Pair {
 class LoopbackTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    fs::remove_all(m_root);
     fs::create_directories(m_root);
     ASSERT_TRUE(m_listener.Open());
   }
   void TearDown() override {
     CSysErrorInfo error;
-    for (Pair* pair : {&m_a, &m_b}) {
-      for (CWorkerTask* task : Tasks(*pair)) {
-        EXPECT_TRUE(task->Stop(CWorkerTask::kInfinite, error));
-        EXPECT_FALSE(task->IsRunning());
-      }
+    for (CWorkerTask* task : Tasks()) {
+      EXPECT_TRUE(task->Stop(CWorkerTask::kInfinite, error));
+      EXPECT_FALSE(task->IsRunning());
     }
     fs::remove_all(m_root);
   }
-
-  static std::vector<CWorkerTask*> Tasks(const Pair& pair) {
-    std::vector<CWorkerTask*> tasks;
-    for (CWorkerTask* task : {static_cast<CWorkerTask*>(pair.clientTask.get()),
-                              static_cast<CWorkerTask*>(pair.session.get())}) {
-      if (task != nullptr) {
-        tasks.push_back(task);
-      }
-    }
-    return tasks;
+  std::vector<CWorkerTask*> Tasks() {
+    std::vector<CWorkerTask*> all{m_a.clientTask.get(), m_a.session.get(), m_b.clientTask.get(),
+                                  m_b.session.get()};
+    all.erase(std::remove(all.begin(), all.end(), nullptr), all.end());
+    return all;
+  }
+  template <typename Task>
+  void Start(Task& task, std::uint32_t messageId, loopback::NoticeRecord& notices) {
+    task.SetOwner(&m_loop, messageId, notices.Handler());
+    task.SetClock(m_clock);
   }
   void StartClient(Pair& pair) {
     pair.clientTask = std::make_unique<loopback::ClientConnectionTask>(
         pair.clientLock, std::make_unique<CDiskUploadSource>());
-    pair.clientTask->SetOwner(&m_loop, task_message::kClientConnection, pair.client.Handler());
-    pair.clientTask->SetClock(m_clock);
-    ASSERT_TRUE(pair.clientTask->Prepare(m_listener.Port(), "alice", "secret"));
+    Start(*pair.clientTask, task_message::kClientConnection, pair.client);
     CSysErrorInfo error;
+    ASSERT_TRUE(pair.clientTask->Prepare(m_listener.Port(), "alice", "secret"));
     ASSERT_TRUE(pair.clientTask->Start(error));
   }
   void StartSession(Pair& pair) {
@@ -90,8 +83,7 @@ class LoopbackTest : public ::testing::Test {
     ASSERT_TRUE(m_listener.Accept(accepted));
     pair.session = std::make_unique<loopback::ServerSessionTask>(
         m_serverLock, std::make_unique<CDiskSpoolFile>(), m_counter);
-    pair.session->SetOwner(&m_loop, task_message::kServerSession, pair.server.Handler());
-    pair.session->SetClock(m_clock);
+    Start(*pair.session, task_message::kServerSession, pair.server);
     pair.session->Prepare(std::move(accepted), "alice", "secret", m_root.string(), "ftpuser",
                           wire::kStatusShowText, "Queue is slow");
     CSysErrorInfo error;
@@ -100,8 +92,7 @@ class LoopbackTest : public ::testing::Test {
   void Connect(Pair& pair) {
     StartClient(pair);
     StartSession(pair);
-    ASSERT_TRUE(
-        RunUntil([&] { return !pair.client.Of(0, task_message::kClientLoggedIn).empty(); }));
+    ASSERT_TRUE(RunUntil([&] { return pair.LoggedIn(); }));
   }
   // The test plays the server on a raw socket and lets the pair's client log in.
   void ConnectToRawServer(Pair& pair, CSysSocket& server) {
@@ -110,8 +101,7 @@ class LoopbackTest : public ::testing::Test {
     Send(server, wire::MakeGreeting());
     ASSERT_EQ(Read(server, wire::kLoginLength), wire::MakeLogin("alice", "secret"));
     Send(server, wire::MakeGreeting());
-    ASSERT_TRUE(
-        RunUntil([&] { return !pair.client.Of(0, task_message::kClientLoggedIn).empty(); }));
+    ASSERT_TRUE(RunUntil([&] { return pair.LoggedIn(); }));
   }
   // The test plays a client on a raw socket, served by the pair's session.
   void ConnectRawClient(Pair& pair, CSysSocket& client) {
@@ -129,20 +119,18 @@ class LoopbackTest : public ::testing::Test {
   }
   // Reads count bytes on a raw socket while the owner's loop serves the tasks.
   std::string Read(CSysSocket& socket, std::size_t count) {
-    std::string got;
-    const auto deadline = std::chrono::steady_clock::now() + kPatience;
-    while (got.size() < count && std::chrono::steady_clock::now() < deadline) {
-      char buffer[512];
+    std::string got(count, '\0');
+    std::size_t at = 0;
+    for (int i = 0; at < count && i < 2000; ++i) {
       std::size_t received = 0;
       CSysErrorInfo error;
-      if (socket.Receive(buffer, std::min(sizeof buffer, count - got.size()), received, error) ==
-          SocketIo::kDone) {
-        got.append(buffer, received);
+      if (socket.Receive(got.data() + at, count - at, received, error) == SocketIo::kDone) {
+        at += received;
       } else {
         m_loop.RunUntil([] { return false; }, std::chrono::milliseconds(10));
       }
     }
-    return got;
+    return got.substr(0, at);
   }
   bool RunUntil(const std::function<bool()>& done) { return m_loop.RunUntil(done, kPatience); }
   // Moves the clock on and wakes the tasks, step by step, until done holds.
@@ -150,10 +138,8 @@ class LoopbackTest : public ::testing::Test {
     for (int i = 0; i < 100; ++i) {
       m_now += step;
       CSysErrorInfo error;
-      for (Pair* pair : {&m_a, &m_b}) {
-        for (CWorkerTask* task : Tasks(*pair)) {
-          task->Wake(error);
-        }
+      for (CWorkerTask* task : Tasks()) {
+        task->Wake(error);
       }
       if (m_loop.RunUntil(done, std::chrono::milliseconds(200))) {
         return true;
@@ -162,9 +148,8 @@ class LoopbackTest : public ::testing::Test {
     return false;
   }
   std::string WriteUpload(const std::string& name, const std::string& content) {
-    std::string path = (m_root / name).string();
-    std::ofstream(path, std::ios::binary) << content;
-    return path;
+    std::ofstream((m_root / name).string(), std::ios::binary) << content;
+    return (m_root / name).string();
   }
 
   fs::path m_root = fs::temp_directory_path() / ("trqx_loopback_" + std::to_string(::getpid()));
@@ -185,12 +170,14 @@ TEST_F(LoopbackTest, TwoWholeSessionsSideBySideThenOrderlyCloseFromEitherSide) {
   ASSERT_TRUE(
       AdvanceUntil(21, [&] { return m_a.client.Count(client_task::kServerStatusText) > 0; }));
   EXPECT_EQ(m_a.client.Of(client_task::kServerStatusText)[0].m_text, "Queue is slow");
-
-  // Both send the same files at once; every spool file of the shared folder has its own name.
-  const std::size_t sizes[] = {0, 1, 500, 501, 1 << 20};
+  // Both send the same files at once; every spool file in the shared folder has its name.
   std::set<std::string> names;
+  std::mt19937 random(7);
   for (int number = 0; number < 5; ++number) {
-    const std::string content = TextContent(sizes[number]);
+    std::string content(std::vector<std::size_t>{0, 1, 500, 501, 1 << 20}[number], ' ');
+    for (char& c : content) {
+      c = random() % 50 == 0 ? '\n' : static_cast<char>(' ' + random() % 95);
+    }
     CFileError error;
     for (Pair* pair : {&m_a, &m_b}) {
       ASSERT_TRUE(pair->clientTask->SendFile(
@@ -206,7 +193,7 @@ TEST_F(LoopbackTest, TwoWholeSessionsSideBySideThenOrderlyCloseFromEitherSide) {
           [&] { return pair->client.Count(client_task::kFileAcknowledged) == number + 1; }));
       const CTaskNotice received = pair->server.Of(session_task::kFileReceived).back();
       EXPECT_EQ(received.m_number, static_cast<std::uint32_t>(number));
-      EXPECT_TRUE(ReadFile(received.m_text) == content) << "size " << sizes[number];
+      EXPECT_TRUE(ReadFile(received.m_text) == content) << "size " << content.size();
       names.insert(received.m_text);
     }
   }
@@ -221,13 +208,13 @@ TEST_F(LoopbackTest, TwoWholeSessionsSideBySideThenOrderlyCloseFromEitherSide) {
   CSysErrorInfo error;
   ASSERT_TRUE(m_a.clientTask->Stop(std::chrono::milliseconds(0), error));
   ASSERT_TRUE(m_b.session->Stop(std::chrono::milliseconds(0), error));
-  for (Pair* pair : {&m_a, &m_b}) {
-    ASSERT_TRUE(RunUntil([&] { return Ended(*pair->clientTask) && Ended(*pair->session); }));
-    EXPECT_EQ(pair->clientTask->ExitCode(), 0u);
-    EXPECT_EQ(pair->session->ExitCode(), 0u);
-  }
-  EXPECT_TRUE(m_a.server.HasLog(session_task::kLogEntry, server_strings::kMsgReceivedCloseMessage));
-  EXPECT_TRUE(m_b.client.HasLog(client_task::kLogEntry, client_strings::kMsgReceivedCloseMessage));
+  const std::vector<CWorkerTask*> tasks = Tasks();
+  ASSERT_TRUE(RunUntil([&] {
+    return std::all_of(tasks.begin(), tasks.end(),
+                       [](auto* task) { return task->ExitCode() == 0; });
+  }));
+  EXPECT_TRUE(m_a.ServerLogged(server_strings::kMsgReceivedCloseMessage));
+  EXPECT_TRUE(m_b.ClientLogged(client_strings::kMsgReceivedCloseMessage));
 }
 
 TEST_F(LoopbackTest, AbortAndCancelDuringATransferAndTheConnectionGoesOn) {
@@ -238,16 +225,15 @@ TEST_F(LoopbackTest, AbortAndCancelDuringATransferAndTheConnectionGoesOn) {
   ASSERT_TRUE(m_a.clientTask->AbortTransfer());
   ASSERT_TRUE(RunUntil([&] {
     return m_a.client.Count(client_task::kCancelAcknowledged) == 1 &&
-           m_a.server.HasLog(session_task::kLogEntry, server_strings::kMsgTransmissionCancelled);
+           m_a.ServerLogged(server_strings::kMsgTransmissionCancelled);
   }));
   // The aborted file stays where it is, short.
   EXPECT_LT(fs::file_size(m_root / "ftpuservexo000.inc"), 8u << 20);
-
   ASSERT_TRUE(m_a.clientTask->SendFile(path, 2, error));
   ASSERT_TRUE(m_a.clientTask->Cancel());
   ASSERT_TRUE(RunUntil([&] {
     return m_a.client.Count(client_task::kCancelAcknowledged) == 2 &&
-           m_a.server.HasLog(session_task::kLogEntry, server_strings::kMsgCancelRequestReceived);
+           m_a.ServerLogged(server_strings::kMsgCancelRequestReceived);
   }));
   ASSERT_TRUE(m_a.clientTask->SendFile(WriteUpload("small.inc", "after the cancel\n"), 3, error));
   ASSERT_TRUE(RunUntil([&] { return m_a.client.Count(client_task::kFileAcknowledged) == 1; }));
@@ -271,8 +257,8 @@ TEST_F(LoopbackTest, BadLoginGraceCountsFromTheSessionStartAndSilentClientsGoAft
   m_a.session->Wake(error);
   ASSERT_TRUE(RunUntil([&] { return Ended(*m_a.session); }));
   EXPECT_EQ(m_a.session->ExitCode(), 0u);
-  EXPECT_TRUE(m_a.server.HasLog(session_task::kLogEntry, server_strings::kMsgBadLogin));
-  EXPECT_TRUE(m_a.server.HasLog(session_task::kLogEntry, server_strings::kMsgHardSocketClose));
+  EXPECT_TRUE(m_a.ServerLogged(server_strings::kMsgBadLogin));
+  EXPECT_TRUE(m_a.ServerLogged(server_strings::kMsgHardSocketClose));
 
   m_now += 9;  // 40 s without data: not yet
   m_b.session->Wake(error);
@@ -280,7 +266,7 @@ TEST_F(LoopbackTest, BadLoginGraceCountsFromTheSessionStartAndSilentClientsGoAft
       m_loop.RunUntil([&] { return Ended(*m_b.session); }, std::chrono::milliseconds(300)));
   ASSERT_TRUE(AdvanceUntil(1, [&] { return Ended(*m_b.session); }));
   EXPECT_EQ(m_b.session->ExitCode(), 1u);
-  EXPECT_TRUE(m_b.server.HasLog(session_task::kLogEntry, server_strings::kMsgTimeoutNoData));
+  EXPECT_TRUE(m_b.ServerLogged(server_strings::kMsgTimeoutNoData));
 }
 
 TEST_F(LoopbackTest, ClientsEndAStuckSendAfter20sAndCloseHardAfter30s) {
@@ -300,7 +286,7 @@ TEST_F(LoopbackTest, ClientsEndAStuckSendAfter20sAndCloseHardAfter30s) {
   EXPECT_EQ(last.m_number, client_strings::kMsgConnectionHardClose);
   EXPECT_EQ(last.m_level, kLogWarning);
   EXPECT_EQ(m_a.clientTask->ExitCode(), 0u);
-  EXPECT_TRUE(m_b.client.HasLog(client_task::kLogEntry, client_strings::kMsgTimeoutSendingMessage));
+  EXPECT_TRUE(m_b.ClientLogged(client_strings::kMsgTimeoutSendingMessage));
   EXPECT_EQ(m_b.clientTask->ExitCode(), 1u);
 }
 

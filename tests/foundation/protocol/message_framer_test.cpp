@@ -24,17 +24,13 @@ std::vector<std::string> FrameAll(const std::string& input, std::size_t readSize
     std::string_view chunk = std::string_view(input).substr(read, readSize);
     for (std::size_t at = 0; at < chunk.size();) {
       std::string frame;
-      auto result =
-          framer.Feed(chunk.data() + at, chunk.size() - at, Seen::kError, [&](std::string_view f) {
-            frame = f;
-            return Seen::kFrame;
-          });
+      auto result = framer.Feed(chunk.data() + at, chunk.size() - at, Seen::kError,
+                                [&](std::string_view f) { return frame = f, Seen::kFrame; });
       at += result.consumed;
-      if (result.outcome == Seen::kNone) {
-        continue;
+      if (result.outcome != Seen::kNone) {
+        seen.push_back((result.outcome == Seen::kError ? "ERR" : frame) + "@" +
+                       std::to_string(read + at));
       }
-      seen.push_back((result.outcome == Seen::kError ? "ERR" : frame) + "@" +
-                     std::to_string(read + at));
       if (result.outcome == Seen::kError) {
         return seen;
       }

@@ -25,9 +25,7 @@ inline bool Fail(CFileError& error, FileErrorCause cause, int code, const char* 
 // Spool files kept in memory; failures are switched on by the test.
 struct FakeSpoolDisk {
   std::map<std::string, std::string> files;
-  bool failCreate = false;
-  bool failAppend = false;
-  bool failClose = false;
+  bool failCreate = false, failAppend = false, failClose = false;
   int closes = 0;
 };
 
@@ -35,12 +33,11 @@ class FakeSpoolFile : public CSpoolFile {
  public:
   explicit FakeSpoolFile(FakeSpoolDisk& disk) : m_disk(disk) {}
   bool Create(const std::string& path, CFileError& error) override {
-    m_open.clear();
-    if (m_disk.failCreate) {
+    m_open = m_disk.failCreate ? "" : path;
+    if (m_open.empty()) {
       return Fail(error, FileErrorCause::kOpen, EACCES, "open", path);
     }
     m_disk.files[path].clear();
-    m_open = path;
     return true;
   }
   bool Append(std::string_view bytes, CFileError& error) override {
@@ -74,23 +71,15 @@ class FakeUploadSource : public CUploadSource {
  public:
   explicit FakeUploadSource(FakeUploadDisk& disk) : m_disk(disk) {}
   bool Open(const std::string& path, CFileError& error) override {
-    auto found = m_disk.files.find(path);
-    m_open = found != m_disk.files.end();
-    if (!m_open) {
-      return Fail(error, FileErrorCause::kOpen, ENOENT, "open", path);
-    }
-    m_data = found->second;
+    m_open = m_disk.files.count(path) != 0;
+    m_data = m_open ? m_disk.files[path] : "";
     m_position = 0;
-    return true;
+    return m_open || Fail(error, FileErrorCause::kOpen, ENOENT, "open", path);
   }
   bool Read(char* buffer, std::size_t size, std::size_t& got, CFileError& error) override {
-    got = 0;
-    if (!m_open || m_disk.failRead) {
-      return Fail(error, FileErrorCause::kRead, EIO, "read", "");
-    }
-    got = m_data.copy(buffer, size, m_position);
+    got = m_open && !m_disk.failRead ? m_data.copy(buffer, size, m_position) : 0;
     m_position += got;
-    return true;
+    return (m_open && !m_disk.failRead) || Fail(error, FileErrorCause::kRead, EIO, "read", "");
   }
   void Close() override { m_open = false; }
   bool IsOpen() const override { return m_open; }
