@@ -74,17 +74,19 @@ class LinkTask : public CSocketTask {
       : CSocketTask(lock, codes, messages, loopMessages, mask),
         m_link(std::forward<LinkArgs>(linkArgs)...) {}
 
- protected:
-  template <typename Use>
-  auto Locked(Use use) {
-    std::lock_guard<std::mutex> guard(Lock());
-    return use(m_link);
-  }
+ public:
   // The owner's requests: the link changes under the lock, then the task wakes.
   template <typename Change>
   bool Request(Change change) {
     CSysErrorInfo error;
     return Locked(change) && Wake(error);
+  }
+
+ protected:
+  template <typename Use>
+  auto Locked(Use use) {
+    std::lock_guard<std::mutex> guard(Lock());
+    return use(m_link);
   }
   // Acts on one event, without the lock; false ends the loop in bad state.
   virtual bool React(const Event& event, LoopAction& action) = 0;
@@ -107,8 +109,8 @@ class LinkTask : public CSocketTask {
   Link m_link;
 };
 
-// The server end: one session over an accepted socket. Logs what the session task logs and
-// tells the owner of each received file.
+// The server end: one session over an accepted socket; tells the owner of each received
+// file.
 class ServerSessionTask : public LinkTask<CServerLink, CServerEvent> {
  public:
   ServerSessionTask(std::mutex& sharedLock, std::unique_ptr<CSpoolFile> spool,
@@ -129,22 +131,9 @@ class ServerSessionTask : public LinkTask<CServerLink, CServerEvent> {
       link.Start(login, password, sessionDirectory, stem, statusFlag, statusText);
     });
   }
-  bool QueueDeliveryReport(std::uint32_t uploadNumber, char outcome) {
-    return Request([&](auto& link) { return link.QueueDeliveryReport(uploadNumber, outcome); });
-  }
 
  protected:
   bool React(const CServerEvent& event, LoopAction& action) override {
-    static const std::map<ServerOutcome, std::uint32_t> kLogs = {
-        {ServerOutcome::kFramingError, server_strings::kMsgReceivedBadData},
-        {ServerOutcome::kBadData, server_strings::kMsgReceivedBadData},
-        {ServerOutcome::kBadLogin, server_strings::kMsgBadLogin},
-        {ServerOutcome::kCloseReceived, server_strings::kMsgReceivedCloseMessage},
-        {ServerOutcome::kTransferAborted, server_strings::kMsgTransmissionCancelled},
-        {ServerOutcome::kCancelRequest, server_strings::kMsgCancelRequestReceived}};
-    if (auto log = kLogs.find(event.m_outcome); log != kLogs.end()) {
-      Log(kLogError, log->second);
-    }
     if (event.m_outcome == ServerOutcome::kBadLogin) {
       BeginCloseGrace(LoopStartTime());
     } else if (event.m_outcome == ServerOutcome::kCloseReceived) {
@@ -162,8 +151,8 @@ class ServerSessionTask : public LinkTask<CServerLink, CServerEvent> {
   bool ExpectsData() override { return true; }
 };
 
-// The client end. Logs what the connection task logs and tells the owner of the login and
-// of each acknowledgement, delivery report and status text.
+// The client end; tells the owner of the login and of each acknowledgement, delivery report
+// and status text.
 class ClientConnectionTask : public LinkTask<CClientLink, CClientEvent> {
  public:
   ClientConnectionTask(std::mutex& lock, std::unique_ptr<CUploadSource> source)
@@ -190,30 +179,15 @@ class ClientConnectionTask : public LinkTask<CClientLink, CClientEvent> {
   bool SendFile(const std::string& path, std::uint32_t uploadNumber, CFileError& error) {
     return Request([&](auto& link) { return link.SendFile(path, path, uploadNumber, error); });
   }
-  bool AbortTransfer() {
-    return Request([](auto& link) { return link.AbortTransfer(); });
-  }
-  bool Cancel() {
-    return Request([](auto& link) { return link.Cancel(); });
-  }
 
  protected:
   bool React(const CClientEvent& event, LoopAction& action) override {
-    static const std::map<ClientOutcome, std::uint32_t> kLogs = {
-        {ClientOutcome::kFramingError, client_strings::kMsgReceivedBadData},
-        {ClientOutcome::kBadData, client_strings::kMsgReceivedBadData},
-        {ClientOutcome::kBadVersion, client_strings::kMsgReceivedBadVersion}};
     static const std::map<ClientOutcome, int> kCodes = {
         {ClientOutcome::kDeliveryReport, client_task::kDeliveryReport},
         {ClientOutcome::kCancelAcknowledged, client_task::kCancelAcknowledged},
         {ClientOutcome::kFileAcknowledged, client_task::kFileAcknowledged}};
     const ClientOutcome outcome = event.m_outcome;
-    if (auto log = kLogs.find(outcome); log != kLogs.end()) {
-      Log(kLogError, log->second);
-      return false;
-    }
     if (outcome == ClientOutcome::kCloseReceived) {
-      Log(kLogInfo, client_strings::kMsgReceivedCloseMessage);
       action = LoopAction::kPeerDone;
     } else if (outcome == ClientOutcome::kLoggedIn) {
       NotifyPost(Notice(0, {}, 0, task_message::kClientLoggedIn));
@@ -222,7 +196,8 @@ class ClientConnectionTask : public LinkTask<CClientLink, CClientEvent> {
     } else if (auto code = kCodes.find(outcome); code != kCodes.end()) {
       NotifyPost(Notice(code->second, {event.m_reportOutcome}, event.m_uploadNumber));
     }
-    return true;
+    return outcome != ClientOutcome::kFramingError && outcome != ClientOutcome::kBadData &&
+           outcome != ClientOutcome::kBadVersion;
   }
   LoopAction TakeNextMessage(std::time_t now, std::string& message) override {
     CFileError error;
@@ -246,15 +221,14 @@ class LoopbackListener {
   bool Open(int receiveBuffer = 0) {
     CSysErrorInfo error;
     sockaddr_in address = LoopbackAddress(0);
-    if (!m_socket.Create(error) ||
-        (receiveBuffer > 0 && ::setsockopt(m_socket.Handle(), SOL_SOCKET, SO_RCVBUF, &receiveBuffer,
-                                           sizeof receiveBuffer) != 0) ||
-        !m_socket.Bind(address, error) || !m_socket.Listen(8, error) ||
-        !m_socket.LocalAddress(address)) {
-      return false;
-    }
+    const bool open =
+        m_socket.Create(error) &&
+        (receiveBuffer == 0 || ::setsockopt(m_socket.Handle(), SOL_SOCKET, SO_RCVBUF,
+                                            &receiveBuffer, sizeof receiveBuffer) == 0) &&
+        m_socket.Bind(address, error) && m_socket.Listen(8, error) &&
+        m_socket.LocalAddress(address);
     m_port = ntohs(address.sin_port);
-    return true;
+    return open;
   }
   std::uint16_t Port() const { return m_port; }
   bool Accept(CSysSocket& accepted, int timeoutMs = 10000) {

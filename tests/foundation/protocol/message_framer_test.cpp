@@ -60,9 +60,7 @@ TEST(MessageFramer, FramesAreTheSameForEverySplitAndJoinOfTheReads) {
       {garbage, {"ERR@8"}},                                 // garbage before the STX
       {"ab\x03" + end, {"ab\x03@3", end + "@6"}},           // the first byte is not examined
       {"\x03", {"\x03@1"}},
-      {greeting + "\x02"
-                  "2  ",
-       {greeting + "@8", "partial 4"}},
+      {greeting + greeting.substr(0, 4), {greeting + "@8", "partial 4"}},
   };
   for (const Row& row : rows) {
     for (std::size_t readSize : {1, 2, 7, 250, 511, 4096}) {
@@ -83,24 +81,20 @@ TEST(WireMessages, EveryMessageHasItsExactBytes) {
       {wire::MakeGreeting(), stx + "2    1" + etx},
       {wire::MakeClose('1'), stx + "31" + etx},
       {wire::MakeClose('3'), stx + "33" + etx},
-      {wire::MakeBare(wire::kStatusRequest), stx + "4" + etx},
       {wire::MakeStatusReply('1', "System OK"), stx + "51System OK" + std::string(191, ' ') + etx},
       {wire::MakeStatusReply('2', std::string(300, 'z')), stx + "52" + std::string(200, 'z') + etx},
       {wire::MakeFileStart("TRQX001.inc", 42), stx + "6TRQX001.inc    00000042" + etx},
       {wire::MakeFileStart("a_very_long_file_name.inc", 123456789),
        stx + "6a_very_long_fil23456789" + etx},
-      {wire::MakeBare(wire::kFileEnd), stx + "7" + etx},
       {wire::MakeFileData("hello"), stx + "800000005hello" + std::string(495, ' ') + etx},
       {wire::MakeFileData(std::string(500, 'q')), stx + "800000500" + std::string(500, 'q') + etx},
-      {wire::MakeBare(wire::kFileReceived), stx + "9" + etx},
-      {wire::MakeBare(wire::kCancelAck), stx + "A" + etx},
-      {wire::MakeBare(wire::kTransferAbort), stx + "B" + etx},
-      {wire::MakeBare(wire::kCancelRequest), stx + "C" + etx},
       {wire::MakeDeliveryReport('1', 7), stx + "D100000007" + etx},
-      {wire::MakeDeliveryReport('3', 0), stx + "D300000000" + etx},
   };
   for (const auto& [built, expected] : rows) {
     EXPECT_EQ(built, expected);
+  }
+  for (char type : {'4', '7', '9', 'A', 'B', 'C'}) {  // the messages without a body
+    EXPECT_EQ(wire::MakeBare(type), stx + type + etx);
   }
 }
 
