@@ -58,16 +58,16 @@ Parsed SplitInPlace(std::string buffer, char separator) {
 }
 
 // The state table for both separators: a prefix brings the reader into states 0 to 4, then
-// one byte of each class follows. A cell holds the state reached, then after ':' the tokens
-// with '|' between them; 'S' stands for the separator.
+// one byte of each class follows. A cell holds the state reached and the tokens, each in
+// brackets ('S' stands for the separator); the tokens of the error state do not matter.
 TEST(CsvLineReaderTest, StateTable) {
   const std::string bytes = "\nS\"\rx";
   const std::vector<std::pair<std::string, std::array<std::string, 5>>> rows = {
-      {"", {"5", "4:", "1:", "0", "3:x"}},
-      {"\"a", {"6", "1:aS", "2:a", "1:a", "1:ax"}},
-      {"\"a\"", {"5:a", "4:a", "1:a\"", "2:a", "3:ax"}},
-      {"a", {"5:a", "4:a", "3:a\"", "3:a", "3:ax"}},
-      {"aS", {"5:a|", "4:a|", "1:a|", "4:a", "3:a|x"}},
+      {"", {"5", "4[]", "1[]", "0", "3[x]"}},
+      {"\"a", {"6", "1[aS]", "2[a]", "1[a]", "1[ax]"}},
+      {"\"a\"", {"5[a]", "4[a]", "1[a\"]", "2[a]", "3[ax]"}},
+      {"a", {"5[a]", "4[a]", "3[a\"]", "3[a]", "3[ax]"}},
+      {"aS", {"5[a][]", "4[a][]", "1[a][]", "4[a]", "3[a][x]"}},
   };
   for (const char separator : {',', '\t'}) {
     const auto withSeparator = [separator](std::string text) {
@@ -77,26 +77,18 @@ TEST(CsvLineReaderTest, StateTable) {
     for (const auto& [prefix, cells] : rows) {
       for (std::size_t c = 0; c < bytes.size(); ++c) {
         const std::string input = withSeparator(prefix + bytes[c]);
-        const std::string cell = withSeparator(cells[c]);
-        SCOPED_TRACE(testing::PrintToString(input));
-        const auto state = static_cast<CsvState>(cell[0] - '0');
-        TokenList tokens;
-        if (cell.size() > 1) {
-          tokens.emplace_back();
-          for (const char ch : cell.substr(2)) {
-            ch == '|' ? void(tokens.emplace_back()) : void(tokens.back() += ch);
-          }
-        }
         CsvLineReader reader(separator);
         std::size_t used = 0;
-        EXPECT_EQ(reader.Feed(input, used), state == CsvState::kComplete ? CsvStatus::kRecord
-                                            : state == CsvState::kError  ? CsvStatus::kBadRecord
-                                                                         : CsvStatus::kPending);
-        EXPECT_EQ(used, input.size());
-        EXPECT_EQ(reader.State(), state);
-        if (state != CsvState::kError) {
-          EXPECT_EQ(reader.Tokens(), tokens);
+        const CsvStatus status = reader.Feed(input, used);
+        std::string reached = std::to_string(static_cast<int>(reader.State()));
+        for (const std::string& token : reader.Tokens()) {
+          reached += reached == "6" ? "" : "[" + token + "]";
         }
+        EXPECT_EQ(reached, withSeparator(cells[c])) << testing::PrintToString(input);
+        EXPECT_EQ(used, input.size());
+        EXPECT_EQ(status, reached[0] == '5'   ? CsvStatus::kRecord
+                          : reached[0] == '6' ? CsvStatus::kBadRecord
+                                              : CsvStatus::kPending);
       }
     }
   }
@@ -106,30 +98,25 @@ TEST(CsvLineReaderTest, ExamplesAndEndOfInputInEachState) {
   const std::vector<std::pair<std::string, Parsed>> cases = {
       {"X,\"a\"\"b\",\r\n", {{{"X", "a\"b", ""}}}},
       {"a\r\n\nb\r,\"c\rd\"\r\n", {{{"a"}, {}, {"b", "cd"}}}},  // a blank line has no tokens
-      {"\"a,b\",c\"d,\"e\"f\n", {{{"a,b", "c\"d", "ef"}}}},
-      {"a\tb,c", {{{"a\tb", "c"}}}},  // the other separator is an ordinary byte
-      {"", {}},
-      {"\"a", {{}, true}},  // unterminated quote
-      {"\"a\"", {{{"a"}}}},
+      {"a\tb,\"c", {{}, true}},                                 // unterminated quote
+      {"a\tb,\"c\"", {{{"a\tb", "c"}}}},  // the other separator is an ordinary byte
       {"a,", {{{"a", ""}}}},
       {"a\n\"b\nc\"\n", {{{"a"}}, true}},  // a quoted line feed stops reading
   };
   for (const auto& [input, parsed] : cases) {
     EXPECT_EQ(Read(input), parsed) << testing::PrintToString(input);
   }
-  EXPECT_EQ(Read("a\tb,c\n", '\t').records, (std::vector<TokenList>{{"a", "b,c"}}));
 }
 
 TEST(CsvLineReaderTest, ChunkingAndTheInPlaceSplitterAgree) {
   std::mt19937 random(20260306);
   std::uniform_int_distribution<std::size_t> chunk(1, 9);
-  std::uniform_int_distribution<std::size_t> pick(0, 8);
   int badInputs = 0;
   for (int round = 0; round < 3000; ++round) {
     const char separator = round % 2 == 0 ? ',' : '\t';
     std::string input;
     while (input.size() < static_cast<std::size_t>(round % 60)) {
-      input += "ab\"\r\n,\t \xe9"[pick(random)];
+      input += "ab\"\r\n,\t \xe9"[chunk(random) - 1];
     }
     SCOPED_TRACE(testing::PrintToString(input));
     const Parsed whole = Read(input, separator);

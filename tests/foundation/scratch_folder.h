@@ -23,8 +23,6 @@ class ScratchFolder {
     std::error_code ignored;
     std::filesystem::remove_all(m_path, ignored);
   }
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
 
   const std::string& Path() const { return m_path; }
   std::string File(const std::string& name) const { return m_path + "/" + name; }
