@@ -12,10 +12,7 @@ namespace trqx {
 // Noon of 6 March 2026, local time: cache files of that day are named 03-06-26<basket>.cch.
 inline std::time_t March6th2026() {
   std::tm local{};
-  local.tm_year = 2026 - 1900;
-  local.tm_mon = 2;
-  local.tm_mday = 6;
-  local.tm_hour = 12;
+  strptime("2026-03-06 12", "%Y-%m-%d %H", &local);
   local.tm_isdst = -1;
   return std::mktime(&local);
 }
@@ -40,11 +37,19 @@ class RecordingView : public DownLoadView {
   bool m_ended = false;
 };
 
-inline OstraneField Field(std::string name, int type, int category = kCategoryDownload,
-                          int width = 10) {
+// The percent texts of a whole run: from 0 in steps of 10 to 100, then the completion text.
+inline std::vector<std::string> FullProgressTexts() {
+  std::vector<std::string> texts{"Percent Downloaded:  %0"};
+  for (int percent = 10; percent <= 100; percent += 10) {
+    texts.push_back("Percent Downloaded: %" + std::to_string(percent));
+  }
+  texts.push_back("- DownLoading Complete -");
+  return texts;
+}
+
+inline OstraneField Field(std::string name, int type, int category = kCategoryDownload) {
   OstraneField field;
   field.m_name = std::move(name);
-  field.m_width = width;
   field.m_type = type;
   field.m_category = category;
   return field;

@@ -1,5 +1,5 @@
 // Download mappings in the archive: the golden mapping files written back byte for byte, load
-// checks, the active mapping file and the download profile.
+// checks and the active mapping file.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,7 +7,6 @@
 #include <string>
 
 #include "download/active_mapping_file.h"
-#include "download/download_profile.h"
 #include "download/download_test_support.h"
 #include "foundation/scratch_folder.h"
 
@@ -97,44 +96,12 @@ TEST_F(MappingTest, LoadRejectsValuesOutOfRangeAndStaleFieldCopies) {
   EXPECT_TRUE(m_view.m_messages.empty());
 }
 
-TEST_F(MappingTest, TheActiveFileYieldsItsLastRecordAndReportsOnlyAnUnopenableFile) {
-  // Two records: the second is active. Empty: read, but no mapping. Unknown class: silent.
+TEST_F(MappingTest, TheActiveFileYieldsItsLastRecordAndFailsSilentlyOnAnUnknownClass) {
   EXPECT_EQ(Tokens(*Load(Golden("csv") + Golden("fixed"))), GoldenTokens("fixed"));
-  EXPECT_TRUE(m_file.OpenLoadAndClose(m_view));
   EXPECT_EQ(Load(""), nullptr);
-  EXPECT_TRUE(m_file.OpenLoadAndClose(m_view));
+  EXPECT_TRUE(m_file.OpenLoadAndClose(m_view));  // read, but no mapping
   EXPECT_EQ(Load("CDownLoadXLSMapping,1,CDownLoadMapping,0\r\n"), nullptr);
   EXPECT_TRUE(m_view.m_messages.empty());
-  ASSERT_TRUE(m_file.Remove(m_error));
-  EXPECT_FALSE(m_file.OpenLoadAndClose(m_view));
-  EXPECT_EQ(
-      m_view.m_messages,
-      (std::vector<std::string>{
-          "Error: Unable to open file " + m_folder.File("activedw.pfl") +
-              "\nCheck to see if a 'Download' mapping was set to 'Active'",
-          "CActiveDownLoadMappingFile::_OpenLoadAndClose() Could not read activedw.pfl file"}));
-}
-
-TEST_F(MappingTest, TheProfileKeepsItsMappingsAndTheActiveOne) {
-  CDownLoadProfile profile;
-  profile.m_activeMapping = 1;
-  profile.m_mappings.push_back(Load(Golden("csv")));
-  profile.m_mappings.push_back(Load(Golden("fixed")));
-  const std::string path = m_folder.File("qxd.pfl");
-  ASSERT_TRUE(profile.SaveFile(path, m_error));
-  CDownLoadProfile loaded;
-  ASSERT_TRUE(loaded.LoadFile(path, m_fields, m_error));
-  const TokenList saved = Tokens(profile);
-  EXPECT_EQ(TokenList(saved.begin(), saved.begin() + 5),
-            (TokenList{"CDownLoadProfile", "3", "ActiveMapping", "Value", "1"}));
-  EXPECT_EQ(Tokens(loaded), saved);
-  EXPECT_STREQ(loaded.Active()->ClassName(), "CDownLoadFixedMapping");
-  // A missing file is made and reads as empty; a stale one empties the profile.
-  ASSERT_TRUE(CDownLoadProfile().LoadFile(m_folder.File("new.pfl"), m_fields, m_error));
-  EXPECT_TRUE(std::filesystem::exists(m_folder.File("new.pfl")));
-  m_fields[3].m_width = 99;
-  EXPECT_FALSE(loaded.LoadFile(path, m_fields, m_error));
-  EXPECT_TRUE(loaded.m_mappings.empty());
 }
 
 }  // namespace

@@ -46,22 +46,10 @@ TEST(OrderFile, GroupsByExactBasketIdInOrderOfFirstAppearance) {
     EXPECT_EQ(file.GetBasketID(file.Groups()[3]), " B1 ");
     EXPECT_EQ(file.Groups()[2][0][0], "BRK,B");
   }
-  // Without a Type 26 field the Order ID is column 0; Type 27 has no column.
-  COrderFile noOrderId({Field("A", 27), Field("B", 14), Field("C", 25)});
-  ASSERT_TRUE(noOrderId.Feed("u1,B1\n"));
-  EXPECT_EQ(noOrderId.GetOrderRefID(noOrderId.Groups()[0][0]), "u1");
-  EXPECT_EQ(noOrderId.GetBasketID(noOrderId.Groups()[0]), "B1");
-}
-
-TEST(OrderFile, StopsAtABadRecordKeepingWhatWasGrouped) {
-  ScratchFolder folder;
-  WriteWholeFile(folder.File("orders.txt"), "IBM,B,1,B1,O1\n\"open,B,1,B1,O2\n");
+  // A bad record, here an unterminated quote, ends the reading; what came before stays.
   COrderFile file(kFields);
-  CFileError error;
-  EXPECT_EQ(file.Read(folder.File("orders.txt"), error), RecordFileResult::kBadRecord);
+  EXPECT_FALSE(file.Feed("IBM,B,1,B1,O1\n\"open,B,1,B1,O2\n") && file.Finish());
   EXPECT_EQ(OrderIds(file), (Groups{{"O1"}}));
-  EXPECT_EQ(file.Read(folder.File("none.txt"), error), RecordFileResult::kOpenFailed);
-  EXPECT_EQ(error.m_fileName, folder.File("none.txt"));
 }
 
 TEST(CacheInfo, KeepsTheLastHeaderAndTheFirstDataLineOfAKeyAndRejectsBadLines) {
