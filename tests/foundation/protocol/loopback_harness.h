@@ -124,12 +124,10 @@ class ServerSessionTask : public LinkTask<CServerLink, CServerEvent> {
   ~ServerSessionTask() override { StopAndJoin(); }
 
   void Prepare(CSysSocket socket, const std::string& login, const std::string& password,
-               const std::string& sessionDirectory, const std::string& stem,
-               char statusFlag = wire::kStatusNormal, const std::string& statusText = "System OK") {
+               const std::string& directory, const std::string& stem,
+               char flag = wire::kStatusNormal, const std::string& text = "System OK") {
     AdoptSocket(std::move(socket));
-    Locked([&](auto& link) {
-      link.Start(login, password, sessionDirectory, stem, statusFlag, statusText);
-    });
+    Locked([&](auto& link) { link.Start(login, password, directory, stem, flag, text); });
   }
 
  protected:
@@ -201,10 +199,8 @@ class ClientConnectionTask : public LinkTask<CClientLink, CClientEvent> {
   }
   LoopAction TakeNextMessage(std::time_t now, std::string& message) override {
     CFileError error;
-    return Locked([&](auto& link) { return link.TakeNextMessage(now, message, error); }) ==
-                   CClientLink::Take::kFileError
-               ? LoopAction::kEndBad
-               : LoopAction::kContinue;
+    auto taken = Locked([&](auto& link) { return link.TakeNextMessage(now, message, error); });
+    return taken == CClientLink::Take::kFileError ? LoopAction::kEndBad : LoopAction::kContinue;
   }
   bool ExpectsData() override {
     return Locked([](auto& link) { return link.ExpectsData(); });
