@@ -42,19 +42,9 @@ inline void UseGoldenFields() {
   ASSERT_TRUE(TheFieldFormat().Read(GoldenPath("NVFormat.cfg"), error, fileError));
 }
 
-// 6 March 2026, noon, local time: cache files are named "03-06-26...".
-inline std::time_t ConversionDay() {
-  std::tm day = {};
-  day.tm_year = 2026 - 1900;
-  day.tm_mon = 2;
-  day.tm_mday = 6;
-  day.tm_hour = 12;
-  day.tm_isdst = -1;
-  return std::mktime(&day);
-}
-
 // A request into a scratch folder: desk file "desk", upload file "out.inc", cache in the
-// folder itself; no envelope, terminal user equal to the settings' UUID.
+// folder itself; no envelope, terminal user equal to the settings' UUID; converted on
+// 6 March 2026 at noon, local time, so cache files are named "03-06-26...".
 inline ConvertRequest ScratchRequest(const ScratchFolder& folder) {
   ConvertRequest request;
   request.m_deskPath = folder.File("desk");
@@ -62,7 +52,13 @@ inline ConvertRequest ScratchRequest(const ScratchFolder& folder) {
   request.m_cacheDir = folder.Path();
   request.m_uuidText = "12345";
   request.m_terminalUserUuid = "12345";
-  request.m_when = ConversionDay();
+  std::tm day = {};
+  day.tm_year = 2026 - 1900;
+  day.tm_mon = 2;
+  day.tm_mday = 6;
+  day.tm_hour = 12;
+  day.tm_isdst = -1;
+  request.m_when = std::mktime(&day);
   return request;
 }
 
