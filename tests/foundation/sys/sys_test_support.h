@@ -4,7 +4,7 @@
 #include <poll.h>
 #include <sys/socket.h>
 
-#include <chrono>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -30,17 +30,14 @@ inline bool WaitFor(int fd, short events, int timeoutMs) {
 inline bool Listen(CSysSocket& listener, std::uint16_t& port) {
   CSysErrorInfo error;
   sockaddr_in address = LoopbackAddress(0);
-  if (!listener.Create(error) || !listener.Bind(address, error) || !listener.Listen(5, error) ||
-      !listener.LocalAddress(address)) {
-    return false;
-  }
+  bool done = listener.Create(error) && listener.Bind(address, error) &&
+              listener.Listen(5, error) && listener.LocalAddress(address);
   port = ntohs(address.sin_port);
-  return true;
+  return done;
 }
 
 // Two connected non-blocking sockets over loopback. sendBuffer > 0 shrinks the send buffer
-// of first (before connecting, so the window is small too) and the receive buffer of
-// second.
+// of first (before connecting, so the window is small too) and the receive buffer of second.
 inline bool ConnectedPair(CSysSocket& first, CSysSocket& second, int sendBuffer = 0) {
   CSysSocket listener;
   std::uint16_t port = 0;
@@ -52,12 +49,10 @@ inline bool ConnectedPair(CSysSocket& first, CSysSocket& second, int sendBuffer 
     ::setsockopt(first.Handle(), SOL_SOCKET, SO_SNDBUF, &sendBuffer, sizeof sendBuffer);
     ::setsockopt(listener.Handle(), SOL_SOCKET, SO_RCVBUF, &sendBuffer, sizeof sendBuffer);
   }
-  if (first.Connect(LoopbackAddress(port), error) == SocketIo::kFailed ||
-      !WaitFor(listener.Handle(), POLLIN, 5000)) {
-    return false;
-  }
   sockaddr_in peer{};
-  return listener.Accept(second, peer, error) == SocketIo::kDone &&
+  return first.Connect(LoopbackAddress(port), error) != SocketIo::kFailed &&
+         WaitFor(listener.Handle(), POLLIN, 5000) &&
+         listener.Accept(second, peer, error) == SocketIo::kDone &&
          WaitFor(first.Handle(), POLLOUT, 5000);
 }
 
@@ -80,13 +75,10 @@ inline std::string ReadBytes(CSysSocket& socket, std::size_t count, int timeoutM
 
 inline bool SendAll(CSysSocket& socket, const std::string& bytes) {
   CSysErrorInfo error;
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    std::size_t sent = 0;
+  for (std::size_t done = 0, sent = 0; done < bytes.size(); done += sent, sent = 0) {
     SocketIo io = socket.Send(bytes.data() + done, bytes.size() - done, sent, error);
-    if (io == SocketIo::kDone) {
-      done += sent;
-    } else if (io != SocketIo::kWouldBlock || !WaitFor(socket.Handle(), POLLOUT, 5000)) {
+    if (io != SocketIo::kDone &&
+        (io != SocketIo::kWouldBlock || !WaitFor(socket.Handle(), POLLOUT, 5000))) {
       return false;
     }
   }
@@ -97,9 +89,8 @@ inline bool SendAll(CSysSocket& socket, const std::string& bytes) {
 struct NoticeLog {
   NoticeHandler Handler() {
     return [this](const CTaskNotice& notice) {
-      CTaskNotice copy = notice;
-      copy.m_socket = nullptr;
-      m_notices.push_back(copy);
+      m_notices.push_back(notice);
+      m_notices.back().m_socket = nullptr;
     };
   }
   std::vector<int> Codes() const {
@@ -110,24 +101,9 @@ struct NoticeLog {
     return codes;
   }
   bool Has(int code) const {
-    for (const CTaskNotice& notice : m_notices) {
-      if (notice.m_code == code) {
-        return true;
-      }
-    }
-    return false;
+    std::vector<int> codes = Codes();
+    return std::find(codes.begin(), codes.end(), code) != codes.end();
   }
-  // The log entries among the notices.
-  std::vector<CTaskLog> Logs(int logCode) const {
-    std::vector<CTaskLog> logs;
-    for (const CTaskNotice& notice : m_notices) {
-      if (notice.m_code == logCode) {
-        logs.push_back(notice.m_log);
-      }
-    }
-    return logs;
-  }
-
   std::vector<CTaskNotice> m_notices;
 };
 

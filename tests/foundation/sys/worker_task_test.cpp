@@ -4,7 +4,6 @@
 
 #include <atomic>
 #include <functional>
-#include <new>
 #include <thread>
 
 #include "sys_test_support.h"
@@ -14,16 +13,21 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr TaskMessages kMessages{kCategoryClient, 113};
+struct OwnerParts {
+  std::mutex m_ownerLock;
+  ManualEventLoop m_owner;
+  test::NoticeLog m_notices;
+};
 
-// A task whose body the test gives.
-class ScriptTask : public CWorkerTask {
+// A task whose body the test gives, with its owner (built first).
+class ScriptTask : public OwnerParts, public CWorkerTask {
  public:
-  using Body = std::function<bool(ScriptTask&)>;
-  ScriptTask(std::mutex& lock, Body body, bool wakeSet = true)
-      : CWorkerTask(lock, session_task::kCodes, kMessages, wakeSet), m_body(std::move(body)) {}
+  explicit ScriptTask(std::function<bool(ScriptTask&)> body)
+      : CWorkerTask(m_ownerLock, session_task::kCodes, {kCategoryClient, 113}, false),
+        m_body(std::move(body)) {
+    SetOwner(&m_owner, task_message::kServerSession, m_notices.Handler());
+  }
   ~ScriptTask() override { StopAndJoin(); }
-
   using CWorkerTask::Log;
   using CWorkerTask::StopRequested;
   using CWorkerTask::WakeEvent;
@@ -32,94 +36,54 @@ class ScriptTask : public CWorkerTask {
   bool Run() override { return m_body(*this); }
 
  private:
-  Body m_body;
+  std::function<bool(ScriptTask&)> m_body;
 };
 
-// Waits on the wake event until the stop flag is set, as every task's loop does.
-bool WaitForStop(ScriptTask& task) {
-  CSysErrorInfo error;
-  while (!task.StopRequested()) {
-    if (!test::WaitFor(task.WakeEvent().Handle(), POLLIN, -1) || !task.WakeEvent().Reset(error)) {
-      return false;
-    }
-  }
-  return true;
-}
-
-struct Owner {
-  ManualEventLoop loop;
-  test::NoticeLog notices;
-  std::mutex lock;
-
-  void Attach(ScriptTask& task) {
-    task.SetOwner(&loop, task_message::kServerSession, notices.Handler());
-  }
-  bool RunUntilCode(int code, std::chrono::milliseconds timeout = 10s) {
-    return loop.RunUntil([&] { return notices.Has(code); }, timeout);
-  }
-};
-
-TEST(WorkerTaskTest, NotifiesStartedThenEndedWithTheExitCodeOfItsResult) {
-  for (bool good : {true, false}) {
-    Owner owner;
-    ScriptTask task(owner.lock, [good](ScriptTask& self) {
-      self.Log(kLogWarning, 150, {"a"});
-      return good;
-    });
-    owner.Attach(task);
+// Each run logs, blocks in its wait until the stop request wakes it, and ends in the state
+// the test chose; the sent notices are served during Stop's wait, the posted ends by the loop.
+TEST(WorkerTaskTest, StopWakesABlockedTaskAtOnceAndNoticesComeInOrderWithExitCodes) {
+  bool good = true;
+  ScriptTask task([&good](ScriptTask& self) {
+    self.Log(kLogWarning, 150, {"a"});
     CSysErrorInfo error;
+    while (!self.StopRequested()) {
+      if (!test::WaitFor(self.WakeEvent().Handle(), POLLIN, -1) || !self.WakeEvent().Reset(error)) {
+        return false;
+      }
+    }
+    return good;
+  });
+  CSysErrorInfo error;
+  for (bool result : {true, false}) {
+    good = result;
     ASSERT_TRUE(task.Start(error));
-    int ended = good ? session_task::kEndedGood : session_task::kEndedBad;
-    ASSERT_TRUE(owner.RunUntilCode(ended));
-    EXPECT_EQ(owner.notices.Codes(),
-              (std::vector<int>{session_task::kStarted, session_task::kLogEntry, ended}));
-    const CTaskNotice& log = owner.notices.m_notices[1];
-    EXPECT_EQ(log.m_messageId, task_message::kServerSession);
-    EXPECT_EQ(log.m_log.m_category, kCategoryClient);
-    EXPECT_EQ(log.m_log.m_level, kLogWarning);
-    EXPECT_EQ(log.m_log.m_number, 150u);
+    EXPECT_FALSE(task.Start(error));  // one thread at a time
+    EXPECT_EQ(error.m_function, "AfxBeginThread");
+    auto logs = [&] { return task.m_notices.Codes().size() % 3 == 2; };  // started, log
+    ASSERT_TRUE(task.m_owner.RunUntil(logs, 10s));
+    std::this_thread::sleep_for(50ms);  // let it block in its wait
+    auto begin = std::chrono::steady_clock::now();
     ASSERT_TRUE(task.Stop(CWorkerTask::kInfinite, error));
-    EXPECT_FALSE(task.IsRunning());
-    EXPECT_EQ(task.ExitCode(), good ? 0u : 1u);
+    EXPECT_LT(std::chrono::steady_clock::now() - begin, 2s);
+    EXPECT_EQ(task.ExitCode(), result ? 0u : 1u);
+    task.m_owner.RunPending();
   }
+  using namespace session_task;
+  EXPECT_EQ(task.m_notices.Codes(),
+            (std::vector<int>{kStarted, kLogEntry, kEndedGood, kStarted, kLogEntry, kEndedBad}));
+  EXPECT_EQ(task.m_notices.m_notices[1].m_log.m_number, 150u);
 }
 
-TEST(WorkerTaskTest, OutOfMemoryInTheBodyEndsInBadState) {
-  Owner owner;
-  ScriptTask task(owner.lock, [](ScriptTask&) -> bool { throw std::bad_alloc(); });
-  owner.Attach(task);
-  CSysErrorInfo error;
-  ASSERT_TRUE(task.Start(error));
-  ASSERT_TRUE(owner.RunUntilCode(session_task::kEndedBad));
-  ASSERT_TRUE(task.Stop(CWorkerTask::kInfinite, error));
-  EXPECT_EQ(task.ExitCode(), 1u);
-}
-
-TEST(WorkerTaskTest, StopWakesATaskBlockedInItsWaitAtOnce) {
-  Owner owner;
-  ScriptTask task(owner.lock, WaitForStop, false);
-  owner.Attach(task);
-  CSysErrorInfo error;
-  ASSERT_TRUE(task.Start(error));
-  ASSERT_TRUE(owner.RunUntilCode(session_task::kStarted));
-  std::this_thread::sleep_for(50ms);  // let it block in its wait
-  auto begin = std::chrono::steady_clock::now();
-  ASSERT_TRUE(task.Stop(CWorkerTask::kInfinite, error));
-  EXPECT_LT(std::chrono::steady_clock::now() - begin, 2s);
-  EXPECT_FALSE(task.IsRunning());
-  EXPECT_EQ(task.ExitCode(), 0u);
-}
-
-TEST(WorkerTaskTest, StopWithoutWaitOnARunningTaskIsNoErrorAndLeavesItRunning) {
-  Owner owner;
+TEST(WorkerTaskTest, StopWithoutWaitIsNoErrorAndLeavesTheTaskStillActive) {
   std::atomic<bool> release{false};
-  ScriptTask task(owner.lock, [&release](ScriptTask&) {
+  ScriptTask task([&release](ScriptTask& self) {
     while (!release) {
       std::this_thread::sleep_for(1ms);
     }
-    return true;
+    CSysErrorInfo inner;  // its own thread cannot wait for itself
+    return !self.Stop(CWorkerTask::kInfinite, inner) &&
+           inner.m_function == "WaitForSingleObject(...)";
   });
-  owner.Attach(task);
   CSysErrorInfo error;
   ASSERT_TRUE(task.Start(error));
   error.Set(0, "untouched");
@@ -127,95 +91,9 @@ TEST(WorkerTaskTest, StopWithoutWaitOnARunningTaskIsNoErrorAndLeavesItRunning) {
   EXPECT_EQ(error.m_function, "untouched");
   EXPECT_TRUE(task.IsRunning());
   EXPECT_EQ(task.ExitCode(), CWorkerTask::kStillActive);
-  task.Reap();  // not ended: nothing happens
-  EXPECT_TRUE(task.IsRunning());
-  EXPECT_TRUE(task.StopRequested());
   release = true;
-  ASSERT_TRUE(owner.RunUntilCode(session_task::kEndedGood));
-  task.Reap();
-  EXPECT_FALSE(task.IsRunning());
-}
-
-TEST(WorkerTaskTest, StopServesSendsSoATaskBlockedInOneCanEnd) {
-  Owner owner;
-  ScriptTask task(owner.lock, [](ScriptTask& self) {
-    for (int i = 0; i < 20; ++i) {
-      self.Log(kLogError, 150);  // each one waits for the owner
-    }
-    return WaitForStop(self);
-  });
-  owner.Attach(task);
-  // A watchdog that shuts the loop if the owner and the task block each other.
-  std::atomic<bool> stopped{false};
-  std::atomic<bool> deadlocked{false};
-  std::thread watchdog([&] {
-    for (int i = 0; i < 1000 && !stopped; ++i) {
-      std::this_thread::sleep_for(10ms);
-    }
-    if (!stopped) {
-      deadlocked = true;
-      owner.loop.Shutdown();
-    }
-  });
-  CSysErrorInfo error;
-  ASSERT_TRUE(task.Start(error));
-  EXPECT_TRUE(task.Stop(CWorkerTask::kInfinite, error));  // the loop never ran
-  stopped = true;
-  watchdog.join();
-  EXPECT_FALSE(deadlocked);
-  EXPECT_FALSE(task.IsRunning());
-  EXPECT_EQ(owner.notices.Logs(session_task::kLogEntry).size(), 20u);
-}
-
-TEST(WorkerTaskTest, StartRefusesASecondThreadAndRestartsAfterTheEnd) {
-  Owner owner;
-  ScriptTask task(owner.lock, WaitForStop);
-  owner.Attach(task);
-  CSysErrorInfo error;
-  ASSERT_TRUE(task.Start(error));
-  EXPECT_FALSE(task.Start(error));
-  EXPECT_EQ(error.m_code, 0u);
-  EXPECT_EQ(error.m_function, "AfxBeginThread");
   ASSERT_TRUE(task.Stop(CWorkerTask::kInfinite, error));
-  // The sent "started" is served during Stop's wait, the posted end only by the loop.
-  owner.loop.RunPending();
-  // The stop flag of the last run must not end the next one at once.
-  ASSERT_TRUE(task.Start(error));
-  EXPECT_TRUE(task.Stop(0ms, error));
-  ASSERT_TRUE(task.Stop(CWorkerTask::kInfinite, error));
-  EXPECT_FALSE(task.IsRunning());
-  owner.loop.RunPending();
-  EXPECT_EQ(owner.notices.Codes(),
-            (std::vector<int>{session_task::kStarted, session_task::kEndedGood,
-                              session_task::kStarted, session_task::kEndedGood}));
-}
-
-TEST(WorkerTaskTest, WithoutAnOwnerNothingIsSentAndStopStillWaits) {
-  std::mutex lock;
-  ScriptTask task(lock, [](ScriptTask& self) {
-    self.Log(kLogError, 1);
-    return WaitForStop(self);
-  });
-  CSysErrorInfo error;
-  ASSERT_TRUE(task.Start(error));
-  ASSERT_TRUE(task.Stop(CWorkerTask::kInfinite, error));
-  EXPECT_FALSE(task.IsRunning());
   EXPECT_EQ(task.ExitCode(), 0u);
-}
-
-TEST(WorkerTaskTest, StopFromTheTasksOwnThreadFailsInsteadOfWaitingForItself) {
-  Owner owner;
-  CSysErrorInfo inner;
-  bool innerResult = true;
-  ScriptTask task(owner.lock, [&](ScriptTask& self) {
-    innerResult = self.Stop(CWorkerTask::kInfinite, inner);
-    return true;
-  });
-  CSysErrorInfo error;
-  ASSERT_TRUE(task.Start(error));
-  ASSERT_TRUE(task.Stop(CWorkerTask::kInfinite, error));
-  EXPECT_FALSE(innerResult);
-  EXPECT_EQ(inner.m_function, "WaitForSingleObject(...)");
 }
 
 }  // namespace
