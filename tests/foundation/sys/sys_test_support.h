@@ -5,7 +5,9 @@
 #include <sys/socket.h>
 
 #include <algorithm>
+#include <mutex>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "foundation/sys/sys_socket.h"
@@ -13,44 +15,31 @@
 
 namespace trqx::test {
 
-inline sockaddr_in LoopbackAddress(std::uint16_t port) {
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  address.sin_port = htons(port);
-  return address;
-}
-
 inline bool WaitFor(int fd, short events, int timeoutMs) {
   pollfd entry{fd, events, 0};
   return ::poll(&entry, 1, timeoutMs) == 1;
 }
 
-// A listening socket on 127.0.0.1 at a port the system picks.
-inline bool Listen(CSysSocket& listener, std::uint16_t& port) {
+// A listening socket on 127.0.0.1 at a port the system picks; address is where it listens.
+inline bool Listen(CSysSocket& listener, sockaddr_in& address) {
   CSysErrorInfo error;
-  sockaddr_in address = LoopbackAddress(0);
-  bool done = listener.Create(error) && listener.Bind(address, error) &&
-              listener.Listen(5, error) && listener.LocalAddress(address);
-  port = ntohs(address.sin_port);
-  return done;
+  return MakeClientAddress("127.0.0.1", 0, address) && listener.Create(error) &&
+         listener.Bind(address, error) && listener.Listen(5, error) &&
+         listener.LocalAddress(address);
 }
 
 // Two connected non-blocking sockets over loopback. sendBuffer > 0 shrinks the send buffer
 // of first (before connecting, so the window is small too) and the receive buffer of second.
 inline bool ConnectedPair(CSysSocket& first, CSysSocket& second, int sendBuffer = 0) {
   CSysSocket listener;
-  std::uint16_t port = 0;
+  sockaddr_in address{}, peer{};
   CSysErrorInfo error;
-  if (!Listen(listener, port) || !first.Create(error)) {
-    return false;
-  }
-  if (sendBuffer > 0) {
+  const bool ready = Listen(listener, address) && first.Create(error);
+  if (ready && sendBuffer > 0) {
     ::setsockopt(first.Handle(), SOL_SOCKET, SO_SNDBUF, &sendBuffer, sizeof sendBuffer);
     ::setsockopt(listener.Handle(), SOL_SOCKET, SO_RCVBUF, &sendBuffer, sizeof sendBuffer);
   }
-  sockaddr_in peer{};
-  return first.Connect(LoopbackAddress(port), error) != SocketIo::kFailed &&
+  return ready && first.Connect(address, error) != SocketIo::kFailed &&
          WaitFor(listener.Handle(), POLLIN, 5000) &&
          listener.Accept(second, peer, error) == SocketIo::kDone &&
          WaitFor(first.Handle(), POLLOUT, 5000);
@@ -60,29 +49,22 @@ inline bool ConnectedPair(CSysSocket& first, CSysSocket& second, int sendBuffer 
 inline std::string ReadBytes(CSysSocket& socket, std::size_t count, int timeoutMs = 5000) {
   std::string bytes;
   char buffer[65536];
+  std::size_t got = 0;
   CSysErrorInfo error;
-  while (bytes.size() < count) {
-    std::size_t got = 0;
-    SocketIo io = socket.Receive(buffer, std::min(sizeof buffer, count - bytes.size()), got, error);
-    if (io == SocketIo::kDone) {
-      bytes.append(buffer, got);
-    } else if (io != SocketIo::kWouldBlock || !WaitFor(socket.Handle(), POLLIN, timeoutMs)) {
-      break;
-    }
+  while (bytes.size() < count && WaitFor(socket.Handle(), POLLIN, timeoutMs) &&
+         socket.Receive(buffer, std::min(sizeof buffer, count - bytes.size()), got, error) ==
+             SocketIo::kDone) {
+    bytes.append(buffer, got);
   }
   return bytes;
 }
 
-inline bool SendAll(CSysSocket& socket, const std::string& bytes) {
+// One send of a few bytes, which a socket with room takes whole.
+inline bool SendSome(CSysSocket& socket, std::string_view bytes) {
   CSysErrorInfo error;
-  for (std::size_t done = 0, sent = 0; done < bytes.size(); done += sent, sent = 0) {
-    SocketIo io = socket.Send(bytes.data() + done, bytes.size() - done, sent, error);
-    if (io != SocketIo::kDone &&
-        (io != SocketIo::kWouldBlock || !WaitFor(socket.Handle(), POLLOUT, 5000))) {
-      return false;
-    }
-  }
-  return true;
+  std::size_t sent = 0;
+  return socket.Send(bytes.data(), bytes.size(), sent, error) == SocketIo::kDone &&
+         sent == bytes.size();
 }
 
 // What the owner saw of a task's notifications (copies; the socket pointer is dropped).
@@ -105,6 +87,14 @@ struct NoticeLog {
     return std::find(codes.begin(), codes.end(), code) != codes.end();
   }
   std::vector<CTaskNotice> m_notices;
+};
+
+// The owner's side of a task under test; a test task derives from it first, so these are
+// built before the task that refers to them.
+struct Owner {
+  std::mutex m_ownerLock;
+  ManualEventLoop m_owner;
+  NoticeLog m_notices;
 };
 
 }  // namespace trqx::test
