@@ -14,18 +14,15 @@
 namespace trqx {
 namespace {
 
-using test::TempFolder;
-using test::WriteFile;
-
 constexpr const char* kKeyText = "HKEY_???\\Software\\Norvane L.P\\User Info";
 
 class UserInfoTest : public ::testing::Test {
  protected:
   void Hive(const char* file, const std::string& values) {
-    WriteFile(m_folder / file, "[Software\\Norvane L.P.\\User Info]\n" + values);
+    WriteWholeFile(m_folder.File(file), "[Software\\Norvane L.P.\\User Info]\n" + values);
   }
 
-  TempFolder m_folder;
+  ScratchFolder m_folder;
   test::ScopedEnv m_registry{"TRQX_REGISTRY", m_folder.Path()};
   test::RecordingLogger m_log;
   COpenNVInternalSettings m_settings{"/w"};
@@ -78,14 +75,14 @@ TEST_F(UserInfoTest, ServerSerialNumberModeUsesTheConstantAndSkipsTheUuid) {
 }
 
 TEST(ClientStartupTest, FieldFormatFailuresAreLoggedByKind) {
-  TempFolder folder;
+  ScratchFolder folder;
   test::RecordingLogger log;
   EXPECT_FALSE(ReadFieldFormatAtStartup(log.logger, folder.Path()));
-  WriteFile(folder / "NVFormat.cfg",
-            "OstraneField,4,Name,Value,X,Width,Value,1,Type,Value,42,Category,Value,0\r\n");
+  WriteWholeFile(folder.File("NVFormat.cfg"),
+                 "OstraneField,4,Name,Value,X,Width,Value,1,Type,Value,42,Category,Value,0\r\n");
   EXPECT_FALSE(ReadFieldFormatAtStartup(log.logger, folder.Path()));
   ASSERT_EQ(log.sink.m_entries.size(), 2u);
-  const std::string path = folder / "NVFormat.cfg";
+  const std::string path = folder.File("NVFormat.cfg");
   EXPECT_EQ(log.sink.m_entries[0].number, client_strings::kMsgFileError);
   EXPECT_EQ(log.sink.m_entries[0].text,
             "File error, function: " + path + ", code " + std::to_string(ENOENT) + ".");
@@ -96,22 +93,22 @@ TEST(ClientStartupTest, FieldFormatFailuresAreLoggedByKind) {
     EXPECT_EQ(entry.level, kLogError);
   }
 
-  WriteFile(folder / "NVFormat.cfg",
-            "OstraneField,4,Name,Value,X,Width,Value,1,Type,Value,2,Category,Value,0\r\n");
+  WriteWholeFile(folder.File("NVFormat.cfg"),
+                 "OstraneField,4,Name,Value,X,Width,Value,1,Type,Value,2,Category,Value,0\r\n");
   EXPECT_TRUE(ReadFieldFormatAtStartup(log.logger, folder.Path()));
   EXPECT_EQ(TheFieldFormat().UploadFields().size(), 1u);
   TheFieldFormat().Clear();
 }
 
 TEST(ClientStartupTest, WorkFoldersAreCreatedComponentByComponent) {
-  TempFolder folder;
+  ScratchFolder folder;
   COpenNVInternalSettings settings(folder.Path());
-  settings.m_copyDir = folder / "a/b/Upload";
-  settings.m_pollDirectory = folder / "in/poll";
+  settings.m_copyDir = folder.File("a/b/Upload");
+  settings.m_pollDirectory = folder.File("in/poll");
   settings.DeriveWorkFolders();
   CreateWorkFolders(settings);
   for (const char* made : {"a/b/Upload", "a/b/Upload/Cache", "a/b/Upload/Temp", "in/poll"}) {
-    EXPECT_TRUE(std::filesystem::is_directory(folder / made)) << made;
+    EXPECT_TRUE(std::filesystem::is_directory(folder.File(made))) << made;
   }
 }
 

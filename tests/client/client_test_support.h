@@ -2,39 +2,15 @@
 
 #include <cstdlib>
 #include <ctime>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "foundation/log_file.h"
+#include "foundation/scratch_folder.h"
 #include "foundation/string_table.h"
 
 namespace trqx::test {
-
-// A fresh folder under the system's temp folder, removed with everything in it.
-class TempFolder {
- public:
-  TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "trqx-client-XXXXXX").string();
-    m_path = mkdtemp(pattern.data());
-  }
-  ~TempFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(m_path, ec);
-  }
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-
-  const std::string& Path() const { return m_path; }
-  std::string operator/(const std::string& name) const { return m_path + "/" + name; }
-
- private:
-  std::string m_path;
-};
 
 // Sets an environment variable for the scope, restoring the old value after.
 class ScopedEnv {
@@ -45,13 +21,7 @@ class ScopedEnv {
     }
     setenv(name, value.c_str(), 1);
   }
-  ~ScopedEnv() {
-    if (m_old) {
-      setenv(m_name, m_old->c_str(), 1);
-    } else {
-      unsetenv(m_name);
-    }
-  }
+  ~ScopedEnv() { m_old ? setenv(m_name, m_old->c_str(), 1) : unsetenv(m_name); }
   ScopedEnv(const ScopedEnv&) = delete;
   ScopedEnv& operator=(const ScopedEnv&) = delete;
 
@@ -59,15 +29,6 @@ class ScopedEnv {
   const char* m_name;
   std::optional<std::string> m_old;
 };
-
-inline std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-inline void WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
 
 // One logged entry with its text trimmed of the padding.
 struct LoggedEntry {
@@ -84,6 +45,13 @@ class RecordingSink : public LogSink {
     std::string text = entry.m_text;
     text.erase(text.find_last_not_of(' ') + 1);
     m_entries.push_back({entry.m_level, entry.m_category, entry.m_number, text});
+  }
+  std::vector<std::string> Texts() const {
+    std::vector<std::string> texts;
+    for (const auto& entry : m_entries) {
+      texts.push_back(entry.text);
+    }
+    return texts;
   }
   std::vector<LoggedEntry> m_entries;
 };
