@@ -16,20 +16,20 @@ inline std::string GoldenPath(const std::string& name) {
   return std::string(TRQX_TEST_DATA) + "/upload/" + name;
 }
 
-struct FieldSpec {
+struct FieldDef {
   std::string name;
   int width;
   int type;
 };
 
 // Makes the program-wide field format hold exactly these upload fields.
-inline void UseFields(const std::vector<FieldSpec>& specs) {
+inline void UseFields(const std::vector<FieldDef>& defs) {
   TheFieldFormat().Clear();
-  for (const FieldSpec& spec : specs) {
+  for (const FieldDef& def : defs) {
     OstraneField field;
-    field.m_name = spec.name;
-    field.m_width = spec.width;
-    field.m_type = spec.type;
+    field.m_name = def.name;
+    field.m_width = def.width;
+    field.m_type = def.type;
     field.m_category = kCategoryUpload;
     TheFieldFormat().Add(field);
   }
