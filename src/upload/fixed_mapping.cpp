@@ -14,7 +14,6 @@ namespace trqx {
 
 namespace {
 
-constexpr int kFixedEntries = 2;  // the "CMapping" object and "StartLine"
 constexpr std::size_t kNoField = static_cast<std::size_t>(-1);
 constexpr std::string_view kDefaultTimeInForce = "DAY";
 // A line is padded with at most this many blanks beyond its length when it is reached.
@@ -149,10 +148,6 @@ class FixedSource : public ConversionSource {
   std::size_t m_limitField = kNoField;
 };
 
-MemberRead Loaded(bool ok) {
-  return ok ? MemberRead::kLoaded : MemberRead::kFailed;
-}
-
 }  // namespace
 
 CFixedMapping::CFixedMapping(bool buildFieldList, bool convertDots)
@@ -163,33 +158,11 @@ CFixedMapping::CFixedMapping(bool buildFieldList, bool convertDots)
 }
 
 void CFixedMapping::Save(TokenList& tokens) const {
-  WriteObjectHeader(tokens, kClassName, static_cast<int>(m_fields.size()) + kFixedEntries);
-  SaveBase(tokens);
-  WriteInt(tokens, "StartLine", m_startLine);
-  for (const CFieldFixedMap& field : m_fields) {
-    field.Save(tokens);
-  }
+  SaveWithFields(tokens, kClassName, "StartLine", m_startLine, m_fields);
 }
 
 bool CFixedMapping::Load(const TokenList& tokens, std::size_t& pos) {
-  m_fields.clear();
-  return LoadObject(tokens, pos, kClassName, [&](std::string_view key, std::size_t& p) {
-    if (key == CMapping::kClassName) {
-      return Loaded(LoadBase(tokens, p));
-    }
-    if (key == "StartLine") {
-      return Loaded(ReadInt(tokens, p, m_startLine));
-    }
-    if (key == CFieldFixedMap::kClassName) {
-      CFieldFixedMap field;
-      if (!field.Load(tokens, p)) {
-        return MemberRead::kFailed;
-      }
-      m_fields.push_back(std::move(field));
-      return MemberRead::kLoaded;
-    }
-    return MemberRead::kUnknownKey;
-  });
+  return LoadWithFields(tokens, pos, kClassName, "StartLine", m_startLine, m_fields);
 }
 
 std::unique_ptr<CMapping> CFixedMapping::Clone() const {
@@ -197,9 +170,7 @@ std::unique_ptr<CMapping> CFixedMapping::Clone() const {
 }
 
 void CFixedMapping::ReconcileFields(const std::vector<OstraneField>& fields) {
-  for (std::size_t i = m_fields.size(); i < fields.size(); ++i) {
-    m_fields.emplace_back(fields[i]);
-  }
+  AppendMissingFields(m_fields, fields);
 }
 
 ConvertResult CFixedMapping::Convert(const ConvertRequest& request, std::string& currentBasketId) {

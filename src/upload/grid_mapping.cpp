@@ -13,7 +13,6 @@ namespace trqx {
 
 namespace {
 
-constexpr int kFixedEntries = 2;  // the "CMapping" object and "StartRow"
 constexpr std::size_t kNoField = static_cast<std::size_t>(-1);
 constexpr std::string_view kDefaultTimeInForce = "DAY";
 
@@ -124,10 +123,6 @@ class GridSource : public ConversionSource {
   std::size_t m_limitField = kNoField;
 };
 
-MemberRead Loaded(bool ok) {
-  return ok ? MemberRead::kLoaded : MemberRead::kFailed;
-}
-
 }  // namespace
 
 CGridMapping::CGridMapping(int format, bool buildFieldList, bool convertDots)
@@ -138,33 +133,11 @@ CGridMapping::CGridMapping(int format, bool buildFieldList, bool convertDots)
 }
 
 void CGridMapping::Save(TokenList& tokens) const {
-  WriteObjectHeader(tokens, kClassName, static_cast<int>(m_fields.size()) + kFixedEntries);
-  SaveBase(tokens);
-  WriteInt(tokens, "StartRow", m_startRow);
-  for (const CFieldGridMap& field : m_fields) {
-    field.Save(tokens);
-  }
+  SaveWithFields(tokens, kClassName, "StartRow", m_startRow, m_fields);
 }
 
 bool CGridMapping::Load(const TokenList& tokens, std::size_t& pos) {
-  m_fields.clear();
-  return LoadObject(tokens, pos, kClassName, [&](std::string_view key, std::size_t& p) {
-    if (key == CMapping::kClassName) {
-      return Loaded(LoadBase(tokens, p));
-    }
-    if (key == "StartRow") {
-      return Loaded(ReadInt(tokens, p, m_startRow));
-    }
-    if (key == CFieldGridMap::kClassName) {
-      CFieldGridMap field;
-      if (!field.Load(tokens, p)) {
-        return MemberRead::kFailed;
-      }
-      m_fields.push_back(std::move(field));
-      return MemberRead::kLoaded;
-    }
-    return MemberRead::kUnknownKey;
-  });
+  return LoadWithFields(tokens, pos, kClassName, "StartRow", m_startRow, m_fields);
 }
 
 std::unique_ptr<CMapping> CGridMapping::Clone() const {
@@ -172,9 +145,7 @@ std::unique_ptr<CMapping> CGridMapping::Clone() const {
 }
 
 void CGridMapping::ReconcileFields(const std::vector<OstraneField>& fields) {
-  for (std::size_t i = m_fields.size(); i < fields.size(); ++i) {
-    m_fields.emplace_back(fields[i]);
-  }
+  AppendMissingFields(m_fields, fields);
 }
 
 ConvertResult CGridMapping::Convert(const ConvertRequest& request, std::string& currentBasketId) {

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "foundation/archive.h"
@@ -124,6 +125,50 @@ class CMapping : public CArchivable {
   // Reads the nested "CMapping" object; fails on a Format other than 0, 1 or 2. The retired
   // "IsFilename" sets FileMapType 0 (TRUE) or 1 (anything else).
   bool LoadBase(const TokenList& tokens, std::size_t& pos);
+
+  // The archive form both concrete mappings share: the "CMapping" object, one int member
+  // (startKey: the first converted row or line), then one field map per field.
+  template <class FieldMapT>
+  void SaveWithFields(TokenList& tokens, std::string_view className, std::string_view startKey,
+                      int start, const std::vector<FieldMapT>& fields) const {
+    WriteObjectHeader(tokens, className, static_cast<int>(fields.size()) + 2);
+    SaveBase(tokens);
+    WriteInt(tokens, startKey, start);
+    for (const FieldMapT& field : fields) {
+      field.Save(tokens);
+    }
+  }
+  template <class FieldMapT>
+  bool LoadWithFields(const TokenList& tokens, std::size_t& pos, std::string_view className,
+                      std::string_view startKey, int& start, std::vector<FieldMapT>& fields) {
+    fields.clear();
+    auto loaded = [](bool ok) { return ok ? MemberRead::kLoaded : MemberRead::kFailed; };
+    return LoadObject(tokens, pos, className, [&](std::string_view key, std::size_t& p) {
+      if (key == kClassName) {
+        return loaded(LoadBase(tokens, p));
+      }
+      if (key == startKey) {
+        return loaded(ReadInt(tokens, p, start));
+      }
+      if (key == FieldMapT::kClassName) {
+        FieldMapT field;
+        if (!field.Load(tokens, p)) {
+          return MemberRead::kFailed;
+        }
+        fields.push_back(std::move(field));
+        return MemberRead::kLoaded;
+      }
+      return MemberRead::kUnknownKey;
+    });
+  }
+  // Appends a field map for each field definition beyond the ones the mapping has.
+  template <class FieldMapT>
+  static void AppendMissingFields(std::vector<FieldMapT>& fields,
+                                  const std::vector<OstraneField>& definitions) {
+    for (std::size_t i = fields.size(); i < definitions.size(); ++i) {
+      fields.emplace_back(definitions[i]);
+    }
+  }
 };
 
 }  // namespace trqx
