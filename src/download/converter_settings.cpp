@@ -7,14 +7,6 @@
 
 namespace trqx {
 
-namespace {
-
-MemberRead Loaded(bool ok) {
-  return ok ? MemberRead::kLoaded : MemberRead::kFailed;
-}
-
-}  // namespace
-
 CConverterSettings::CConverterSettings(const std::string& workingDirectory)
     : m_copyDir(JoinPath(workingDirectory, "Upload")),
       m_invokePath(ExpandWindowsDefault("C:\\nvx\\termqz")),

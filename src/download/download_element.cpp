@@ -16,10 +16,6 @@ MemberRead ReadIntInRange(const TokenList& tokens, std::size_t& pos, int low, in
   return MemberRead::kLoaded;
 }
 
-MemberRead Loaded(bool ok) {
-  return ok ? MemberRead::kLoaded : MemberRead::kFailed;
-}
-
 }  // namespace
 
 CDownLoadElement::CDownLoadElement() {

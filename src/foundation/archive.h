@@ -63,6 +63,11 @@ bool SkipEntry(const TokenList& tokens, std::size_t& pos);
 // What a class's member reader says of one key.
 enum class MemberRead { kUnknownKey, kLoaded, kFailed };
 
+// A typed reader's success as a member reader's answer.
+inline MemberRead Loaded(bool ok) {
+  return ok ? MemberRead::kLoaded : MemberRead::kFailed;
+}
+
 // The shared object-loading loop: checks the class name and a non-negative count, then
 // for each entry hands the key to readMember (which reads from pos onward and advances
 // it); unknown keys are skipped. On success pos points just past the object; on failure

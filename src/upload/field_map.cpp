@@ -15,10 +15,6 @@ int NormalisedMapType(int mapType) {
              : kMapConstant;
 }
 
-MemberRead Loaded(bool ok) {
-  return ok ? MemberRead::kLoaded : MemberRead::kFailed;
-}
-
 }  // namespace
 
 void FieldMap::Save(TokenList& tokens) const {

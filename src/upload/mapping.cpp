@@ -24,10 +24,6 @@ std::string_view FormatExtension(int format) {
   }
 }
 
-MemberRead Loaded(bool ok) {
-  return ok ? MemberRead::kLoaded : MemberRead::kFailed;
-}
-
 }  // namespace
 
 void CMapping::SaveBase(TokenList& tokens) const {

@@ -142,13 +142,12 @@ class CMapping : public CArchivable {
   bool LoadWithFields(const TokenList& tokens, std::size_t& pos, std::string_view className,
                       std::string_view startKey, int& start, std::vector<FieldMapT>& fields) {
     fields.clear();
-    auto loaded = [](bool ok) { return ok ? MemberRead::kLoaded : MemberRead::kFailed; };
     return LoadObject(tokens, pos, className, [&](std::string_view key, std::size_t& p) {
       if (key == kClassName) {
-        return loaded(LoadBase(tokens, p));
+        return Loaded(LoadBase(tokens, p));
       }
       if (key == startKey) {
-        return loaded(ReadInt(tokens, p, start));
+        return Loaded(ReadInt(tokens, p, start));
       }
       if (key == FieldMapT::kClassName) {
         FieldMapT field;

@@ -13,10 +13,6 @@ namespace {
 
 constexpr int kProfileEntries = 7;
 
-MemberRead Loaded(bool ok) {
-  return ok ? MemberRead::kLoaded : MemberRead::kFailed;
-}
-
 }  // namespace
 
 void UserProfile::Save(TokenList& tokens) const {
