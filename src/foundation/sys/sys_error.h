@@ -45,6 +45,7 @@ inline constexpr std::string_view kEventSelect = "BOOL WSAEventSelect(SOCKET, WS
 inline constexpr std::string_view kEnumNetworkEvents = "int WSAEnumNetworkEvents(...)";
 inline constexpr std::string_view kBeginThread = "AfxBeginThread";
 inline constexpr std::string_view kWaitThread = "WaitForSingleObject(...)";
+inline constexpr std::string_view kWaitQueue = "WaitForSingleObject";
 inline constexpr std::string_view kThreadExitCode = "GetThreadExitCode(...)";
 inline constexpr std::string_view kCreateEvent = "CreateEvent(...)";
 inline constexpr std::string_view kCloseEvent = "CloseEvent(...)";
