@@ -28,8 +28,8 @@ CForwardingQueue::Enqueued CForwardingQueue::Enqueue(const CQueueEntry& entry,
   return Enqueued::kQueued;
 }
 
-CForwardingQueue::Taken CForwardingQueue::Take(int timeoutMs, CQueueEntry& entry,
-                                               CSysErrorInfo& error) {
+CForwardingQueue::Taken CForwardingQueue::Take(int timeoutMs, const CSysEvent* stop,
+                                               CQueueEntry& entry, CSysErrorInfo& error) {
   {
     std::lock_guard<std::mutex> guard(m_lock);
     if (m_read != m_write) {
@@ -45,8 +45,8 @@ CForwardingQueue::Taken CForwardingQueue::Take(int timeoutMs, CQueueEntry& entry
     }
   }
   bool set = false;
-  return m_event.Wait(timeoutMs, sys_call::kWaitQueue, set, error) ? Taken::kEmpty
-                                                                   : Taken::kWaitFailed;
+  return m_event.Wait(timeoutMs, sys_call::kWaitQueue, set, error, stop) ? Taken::kEmpty
+                                                                         : Taken::kWaitFailed;
 }
 
 void CForwardingQueue::Done() {

@@ -45,9 +45,11 @@ class CForwardingQueue {
   // the event stores nothing (kEventFailed, error filled).
   Enqueued Enqueue(const CQueueEntry& entry, CSysErrorInfo& error);
   // With an entry waiting: copies it out, marks it as being forwarded, kEntry. Otherwise
-  // resets the event and waits for it up to timeoutMs (negative: no limit) without the
-  // lock: kEmpty once it is set or the time is up, kWaitFailed ("WaitForSingleObject").
-  Taken Take(int timeoutMs, CQueueEntry& entry, CSysErrorInfo& error);
+  // resets the event and waits, without the lock, up to timeoutMs (negative: no limit) for
+  // it or for stop (the taker's own stop event, which Take never resets, so a stop set
+  // just before the reset is not lost): kEmpty once either is set or the time is up,
+  // kWaitFailed ("WaitForSingleObject").
+  Taken Take(int timeoutMs, const CSysEvent* stop, CQueueEntry& entry, CSysErrorInfo& error);
   // The entry taken last has been forwarded (or given up).
   void Done();
   // Removes every waiting entry of session; the rest keep their order and start at slot 0.
@@ -55,7 +57,7 @@ class CForwardingQueue {
   bool Withdraw(const CServerSession* session, std::size_t& count);
   // Empties the queue; nothing is being forwarded afterwards.
   void Clear();
-  // Sets the event so a waiting Take returns (the FTP task's stop).
+  // Sets the event so a waiting Take returns.
   bool Wake(CSysErrorInfo& error) { return m_event.Set(error); }
 
   std::size_t Size() const;

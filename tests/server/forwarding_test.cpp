@@ -33,7 +33,7 @@ class ForwardingQueueTest : public ::testing::Test {
   std::vector<std::uint32_t> Drain() {
     std::vector<std::uint32_t> numbers;
     CQueueEntry entry;
-    while (m_queue.Take(0, entry, m_error) == CForwardingQueue::Taken::kEntry) {
+    while (m_queue.Take(0, nullptr, entry, m_error) == CForwardingQueue::Taken::kEntry) {
       numbers.push_back(entry.m_uploadNumber);
       m_queue.Done();
     }
@@ -76,7 +76,7 @@ TEST_F(ForwardingQueueTest, WithdrawLeavesTheEntryBeingForwardedAndSaysSo) {
   Put(kSessionA, 2);
   Put(kSessionB, 3);
   CQueueEntry taken;
-  ASSERT_EQ(m_queue.Take(0, taken, m_error), CForwardingQueue::Taken::kEntry);
+  ASSERT_EQ(m_queue.Take(0, nullptr, taken, m_error), CForwardingQueue::Taken::kEntry);
   std::size_t count = 0;
   EXPECT_FALSE(m_queue.Withdraw(kSessionA, count));
   EXPECT_EQ(count, 1u);
@@ -91,7 +91,7 @@ TEST_F(ForwardingQueueTest, ClearEmptiesAndForgetsTheForwardedEntry) {
   Put(kSessionA, 1);
   Put(kSessionA, 2);
   CQueueEntry taken;
-  m_queue.Take(0, taken, m_error);
+  m_queue.Take(0, nullptr, taken, m_error);
   m_queue.Clear();
   EXPECT_EQ(m_queue.Size(), 0u);
   std::size_t count = 0;
@@ -99,24 +99,25 @@ TEST_F(ForwardingQueueTest, ClearEmptiesAndForgetsTheForwardedEntry) {
   EXPECT_EQ(Drain(), std::vector<std::uint32_t>{});
 }
 
-TEST_F(ForwardingQueueTest, AnEmptyTakeWaitsUntilAnEntryOrAWakeArrives) {
+TEST_F(ForwardingQueueTest, AnEmptyTakeWaitsForAnEntryOrTheTakersStop) {
   CQueueEntry entry;
-  EXPECT_EQ(m_queue.Take(0, entry, m_error), CForwardingQueue::Taken::kEmpty);
+  EXPECT_EQ(m_queue.Take(0, nullptr, entry, m_error), CForwardingQueue::Taken::kEmpty);
   std::thread producer([&] {
     CSysErrorInfo error;
     m_queue.Enqueue(Entry(kSessionA, 7), error);
   });
-  EXPECT_EQ(m_queue.Take(-1, entry, m_error), CForwardingQueue::Taken::kEmpty);
+  // Without the wake a Take after an empty one would wait for ever.
+  CForwardingQueue::Taken taken;
+  while ((taken = m_queue.Take(-1, nullptr, entry, m_error)) == CForwardingQueue::Taken::kEmpty) {
+  }
   producer.join();
-  ASSERT_EQ(m_queue.Take(-1, entry, m_error), CForwardingQueue::Taken::kEntry);
+  ASSERT_EQ(taken, CForwardingQueue::Taken::kEntry);
   EXPECT_EQ(entry.m_uploadNumber, 7u);
   m_queue.Done();
-  std::thread stopper([&] {
-    CSysErrorInfo error;
-    m_queue.Wake(error);
-  });
-  EXPECT_EQ(m_queue.Take(-1, entry, m_error), CForwardingQueue::Taken::kEmpty);
-  stopper.join();
+  // A stop set before Take resets the queue event still ends the wait.
+  CSysEvent stop;
+  ASSERT_TRUE(stop.Create(true, m_error));
+  EXPECT_EQ(m_queue.Take(-1, &stop, entry, m_error), CForwardingQueue::Taken::kEmpty);
 }
 
 // A received upload file as the client writes it, with the server's placeholder serial.

@@ -73,13 +73,13 @@ bool CSysEvent::IsSet() const {
   return ::poll(&entry, 1, 0) == 1 && (entry.revents & POLLIN) != 0;
 }
 
-bool CSysEvent::Wait(int timeoutMs, std::string_view callText, bool& set,
-                     CSysErrorInfo& error) const {
-  pollfd entry{m_fd, POLLIN, 0};
+bool CSysEvent::Wait(int timeoutMs, std::string_view callText, bool& set, CSysErrorInfo& error,
+                     const CSysEvent* also) const {
+  pollfd entries[2] = {{m_fd, POLLIN, 0}, {also != nullptr ? also->m_fd : -1, POLLIN, 0}};
   for (;;) {
-    const int ready = ::poll(&entry, 1, timeoutMs < 0 ? -1 : timeoutMs);
+    const int ready = ::poll(entries, 2, timeoutMs < 0 ? -1 : timeoutMs);
     if (ready >= 0) {
-      set = ready == 1 && (entry.revents & POLLIN) != 0;
+      set = ready > 0;
       return true;
     }
     if (errno != EINTR) {
