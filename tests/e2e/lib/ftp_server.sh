@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Shell functions for end-to-end scripts that need a real FTP server (source this file).
 #
 #   ftp_server_start NAME FOLDER USER PASSWORD [readonly]
