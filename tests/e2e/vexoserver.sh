@@ -265,14 +265,16 @@ case_cancel_with_queued_files() {
     InfiniteRetry=FALSE RetryLimit=4 RetryInterval=500
   copies_of_upload_file one two three
   send client --cancel-after 3 "$case_dir/one.inc" "$case_dir/two.inc" "$case_dir/three.inc"
+  # One report for the withdrawn files, which TRQXSend takes for every file without one.
   expect_rc 3 "$case_dir/client.out"
   expect_reports 1 3 "$case_dir/client.out"
-  expect_reports 1 2 "$case_dir/client.out"
+  expect_line "$case_dir/client.out" "report 0 3"
   expect_count 1 "$server_OUT" "Cancel request received from remote host."
   expect_count 1 "$server_OUT" "Received file upload cancel request from remote host."
-  # Only the file being forwarded was tried, in five passes of two puts.
-  expect_count 1 "$server_OUT" "failed on send to FTP server"
+  # The file being forwarded still runs its five passes of two puts, alone.
+  expect_line "$server_OUT" "Remote/Remote0000000/${ftp_user}vexo000.inc failed on send to FTP server"
   expect_count 10 "$server_OUT" "Internet exception"
+  expect_count 1 "$server_OUT" "failed on send to FTP server"
   cmp "$upload_file" "$(spool 001)" || fail "a withdrawn file did not stay"
   cmp "$upload_file" "$(spool 002)" || fail "a withdrawn file did not stay"
   end_case
@@ -282,15 +284,17 @@ case_sigterm_with_queued_files() {
   start_case sigterm "PrimaryAddress=$(down_host)" "BackupAddress=$(down_host)"
   copies_of_upload_file one two three
   send_start client "$case_dir/one.inc" "$case_dir/two.inc" "$case_dir/three.inc"
-  wait_for_line "$case_dir/client.out" "acknowledged" 10 3 || fail "files not acknowledged"
+  expect_line "$case_dir/client.out" "acknowledged 3"
   vexo_server_stop server
   [ "$server_RC" -eq 0 ] || fail "the server exited $server_RC on SIGTERM"
   expect_line "$server_OUT" "FTP task ended in good state."
   expect_line "$server_OUT" "VEXO Server system ending."
   send_wait
-  # The one being forwarded failed; the two still queued were withdrawn.
+  # The file being forwarded failed (upload 1); the two queued were withdrawn, each reported
+  # with 6 and upload number 0, which TRQXSend takes for every file still without a report.
   expect_reports 1 2 "$case_dir/client.out"
-  expect_reports 2 6 "$case_dir/client.out"
+  expect_line "$case_dir/client.out" "report 1 2"
+  expect_line "$case_dir/client.out" "report 0 6"
   expect_rc 3 "$case_dir/client.out"
 }
 
