@@ -78,19 +78,9 @@ CFixedMapping MakeMapping() {
   return mapping;
 }
 
-bench::BenchFolder& Folder() {
-  static bench::BenchFolder folder;
-  return folder;
-}
-
 void BM_FixedConversion(benchmark::State& state) {
-  static const std::string desk = [] {
-    const std::string path = Folder().File("desk.dat");
-    WriteDeskFile(path);
-    return path;
-  }();
   static CFixedMapping mapping = MakeMapping();
-  bench::RunConversionBenchmark(state, mapping, desk, Folder());
+  bench::RunConversionBenchmark(state, mapping, "desk.dat", WriteDeskFile);
 }
 BENCHMARK(BM_FixedConversion)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(5.0);
 

@@ -77,19 +77,9 @@ CGridMapping MakeMapping() {
   return mapping;
 }
 
-bench::BenchFolder& Folder() {
-  static bench::BenchFolder folder;
-  return folder;
-}
-
 void BM_GridConversion(benchmark::State& state) {
-  static const std::string desk = [] {
-    const std::string path = Folder().File("desk.csv");
-    WriteDeskFile(path);
-    return path;
-  }();
   static CGridMapping mapping = MakeMapping();
-  bench::RunConversionBenchmark(state, mapping, desk, Folder());
+  bench::RunConversionBenchmark(state, mapping, "desk.csv", WriteDeskFile);
 }
 BENCHMARK(BM_GridConversion)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(5.0);
 

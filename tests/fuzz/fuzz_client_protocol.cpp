@@ -12,6 +12,7 @@
 
 #include "../foundation/protocol/protocol_fakes.h"
 #include "foundation/protocol/client_link.h"
+#include "support/fuzz_target.h"
 
 namespace {
 
@@ -21,11 +22,7 @@ using trqx::CFileError;
 using trqx::ClientState;
 namespace wire = trqx::wire;
 
-void Check(bool condition) {
-  if (!condition) {
-    __builtin_trap();
-  }
-}
+using trqx::fuzz::Check;
 
 void CheckFrame(std::string_view frame) {
   Check(frame.size() >= wire::kMinFrameLength && frame.size() <= wire::kMaxFrameLength);

@@ -11,6 +11,7 @@
 
 #include "../foundation/protocol/protocol_fakes.h"
 #include "foundation/protocol/server_link.h"
+#include "support/fuzz_target.h"
 
 namespace {
 
@@ -24,11 +25,7 @@ namespace wire = trqx::wire;
 constexpr const char* kDirectory = "Remote/Remote0000001";
 const std::string kPrefix = std::string(kDirectory) + "/stemvexo";
 
-void Check(bool condition) {
-  if (!condition) {
-    __builtin_trap();
-  }
-}
+using trqx::fuzz::Check;
 
 void CheckMessage(const std::string& message) {
   if (message.empty()) {
