@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "support/fields.h"
 #include "support/scratch_folder.h"
@@ -48,6 +49,30 @@ inline CTranslation Translation(const char* input, const char* output) {
   translation.m_input = input;
   translation.m_output = output;
   return translation;
+}
+
+// What both mappings set alike: the header constants, translations, x1000, the Side
+// translation, automatic MKT/LMT, the CUSIP checksum, a Default and a constant; the
+// sources of the other fields are each mapping's own.
+template <class FieldMapT>
+void SetSharedOptions(std::vector<FieldMapT>& f) {
+  f[0].m_constant = "12345";
+  f[1].m_constant = "B";
+  f[2].m_constant = ",";
+  f[4].m_mkUpper = true;
+  f[4].m_translations = {Translation("ibm", "IBM US"), Translation("aapl", "AAPL US"),
+                         Translation("vod.l", "VOD LN")};
+  f[5].m_translate = true;
+  f[6].m_x1000 = true;
+  f[6].m_numeric = true;
+  f[8].m_mapType = kMapAutoOrderType;
+  f[10].m_translate = true;
+  f[10].m_translations = {Translation("NYSE", "N"), Translation("NASD", "Q")};
+  f[11].m_missingChecksum = true;
+  f[14].m_default = "NONE";
+  f[15].m_abs = true;
+  f[15].m_x1000 = true;
+  f[19].m_constant = "ACC1";
 }
 
 // The folder for the desk, upload and cache files, removed at exit.

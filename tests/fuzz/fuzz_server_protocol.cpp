@@ -90,13 +90,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       case 1:
       case 2: {
         // A received chunk of up to 255 bytes, or of everything left.
-        std::size_t length = op % 8 == 2 ? size - at : (at < size ? data[at++] : 0);
-        if (length > size - at) {
-          length = size - at;
-        }
         events.clear();
-        link.Receive(std::string_view(reinterpret_cast<const char*>(data + at), length), events);
-        at += length;
+        link.Receive(trqx::fuzz::NextChunk(trqx::fuzz::Bytes(data, size), at, op % 8 == 2), events);
         for (const CServerEvent& event : events) {
           CheckSpoolName(event.m_spoolFileName);
           if (event.m_outcome == ServerOutcome::kFileReceived) {
