@@ -12,7 +12,7 @@
 
 #include "foundation/archive_file.h"
 #include "foundation/locked_file.h"
-#include "scratch_folder.h"
+#include "support/scratch_folder.h"
 
 namespace trqx {
 namespace {
@@ -41,17 +41,23 @@ TEST(ScalarTest, WritersReadersNumbersAndRecordLines) {
                       "List,Array,2,x,"));
   std::size_t pos = 12;
   std::vector<std::string> list;
-  EXPECT_TRUE(ReadArray(tokens, pos, list) && list.size() == 2 && pos == 17);
+  EXPECT_TRUE(ReadArray(tokens, pos, list));
+  EXPECT_EQ(list, (std::vector<std::string>{"x", ""}));
+  EXPECT_EQ(pos, 17u);
   bool flag = false;
-  EXPECT_TRUE(ReadBool(tokens, pos = 0, flag) && flag && pos == 3);
-  EXPECT_TRUE(ReadBool(T("F,Value,true"), pos = 0, flag) && !flag);  // only TRUE is true
+  EXPECT_TRUE(ReadBool(tokens, pos = 0, flag));
+  EXPECT_TRUE(flag);
+  EXPECT_EQ(pos, 3u);
+  EXPECT_TRUE(ReadBool(T("F,Value,true"), pos = 0, flag));
+  EXPECT_FALSE(flag);  // only TRUE is true
   // A short or other entry fails and leaves everything as it was.
   for (const char* bad :
        {"Key", "Key,Value", "Key,2,a", "L,Array,-1", "L,Array", "L,Array,3,a,b"}) {
     std::string text = "kept";
     list = {"kept"};
     pos = 0;
-    EXPECT_FALSE(ReadString(T(bad), pos, text) || ReadArray(T(bad), pos, list)) << bad;
+    EXPECT_FALSE(ReadString(T(bad), pos, text)) << bad;
+    EXPECT_FALSE(ReadArray(T(bad), pos, list)) << bad;
     EXPECT_EQ(pos, 0u);
     EXPECT_EQ(text + list[0], "keptkept");
   }
@@ -66,7 +72,8 @@ TEST(SkipEntryTest, StepsOverEveryFormAndRefusesHostileCounts) {
                            "CMap,2,COuter,2,CInner,1,L,Array,1,z,V,Value,,W,Value,w,next"}) {
     const TokenList tokens = T(good);
     std::size_t pos = 0;
-    EXPECT_TRUE(SkipEntry(tokens, pos) && pos == tokens.size() - 1) << good;
+    EXPECT_TRUE(SkipEntry(tokens, pos)) << good;
+    EXPECT_EQ(pos, tokens.size() - 1) << good;
   }
   for (const char* bad : {"", "K", "K,Value", "K,Array,-1", "K,-1", "K,1", "K,Array,2147483647",
                           "K,2147483647,A,Value,1", "K,1,Inner,1,A,Value"}) {
@@ -81,7 +88,8 @@ TEST(SkipEntryTest, StepsOverEveryFormAndRefusesHostileCounts) {
   }
   deep.insert(deep.end(), {"Leaf", "Value", "x", "after"});
   std::size_t pos = 0;
-  EXPECT_TRUE(SkipEntry(deep, pos) && pos == deep.size() - 1);
+  EXPECT_TRUE(SkipEntry(deep, pos));
+  EXPECT_EQ(pos, deep.size() - 1);
 }
 
 // Loads a class with the members Number (refused when negative) and Text.
