@@ -1,5 +1,0 @@
-#pragma once
-
-// Moved to tests/support; kept until the last users include the support headers.
-#include "support/local_time.h"
-#include "support/scratch_folder.h"
