@@ -1,0 +1,32 @@
+// Loads the input as the server settings file "VEXOSvr.cfg". A load that fails must leave the
+// settings as they were; loaded settings must save, load back and save to the same bytes.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "server/server_settings.h"
+#include "upload_fuzz_setup.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace trqx;
+  const std::string path = fuzz::FuzzFolder() + "/" + CServerSettings::kFileName;
+  fuzz::WriteFile(path, data, size);
+
+  CServerSettings settings;
+  settings.m_user.m_port = -7;  // no default: a failed load must keep it
+  settings.m_ftp.m_retryLimit = -7;
+  CFileError error;
+  if (!settings.LoadFile(path, error)) {
+    fuzz::Check(settings.m_user.m_port == -7);
+    fuzz::Check(settings.m_ftp.m_retryLimit == -7);
+    return 0;
+  }
+  const std::string savedPath = path + ".saved";
+  fuzz::Check(settings.SaveFile(savedPath, error));
+  const std::string saved = fuzz::ReadFile(savedPath);
+  CServerSettings again;
+  fuzz::Check(again.LoadFile(savedPath, error));
+  fuzz::Check(again.SaveFile(savedPath, error));
+  fuzz::Check(fuzz::ReadFile(savedPath) == saved);
+  return 0;
+}
