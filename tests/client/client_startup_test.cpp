@@ -6,10 +6,12 @@
 #include "client/client_startup.h"
 #include "client/internal_settings.h"
 #include "client/user_info.h"
-#include "client_test_support.h"
 #include "foundation/client_strings.h"
 #include "foundation/field_format.h"
 #include "foundation/registry.h"
+#include "support/recording_log.h"
+#include "support/scoped_env.h"
+#include "support/scratch_folder.h"
 
 namespace trqx {
 namespace {

@@ -7,8 +7,10 @@
 
 #include "client/internal_settings.h"
 #include "client/settings_file.h"
-#include "client_test_support.h"
 #include "foundation/client_strings.h"
+#include "support/recording_log.h"
+#include "support/scoped_env.h"
+#include "support/scratch_folder.h"
 
 namespace trqx {
 namespace {

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "foundation/scratch_folder.h"
+#include "support/scratch_folder.h"
 
 namespace trqx {
 namespace {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "foundation/archive.h"
+#include "support/fuzz_target.h"
 #include "upload/user_profile.h"
 #include "upload_fuzz_setup.h"
 
@@ -13,8 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   using namespace trqx;
   static const bool fieldsReady = (fuzz::UseUploadFuzzFields(), true);
   (void)fieldsReady;
-  const std::string path = fuzz::FuzzFolder() + "/qxu.pfl";
-  fuzz::WriteFile(path, data, size);
+  const std::string path = fuzz::FuzzFolder().File("qxu.pfl");
+  fuzz::Check(WriteWholeFile(path, fuzz::Bytes(data, size)));
 
   UserProfile profile(size % 2 == 0);
   CFileError error;

@@ -1,44 +1,18 @@
 // Reads any text as a registry hive file, then writes a value into it and checks that the
 // write changed nothing else that could be read.
-#include <stdlib.h>
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "foundation/registry.h"
+#include "support/fuzz_target.h"
+#include "support/scoped_env.h"
 
 namespace {
 
 using trqx::Registry;
 using trqx::RegistryHive;
-
-void Check(bool condition) {
-  if (!condition) {
-    std::abort();
-  }
-}
-
-// A folder of its own on a memory file system, named by TRQX_REGISTRY.
-const std::string& Folder() {
-  static const std::string folder = [] {
-    std::string pattern = "/dev/shm/trqx-registry-fuzz-XXXXXX";
-    if (::mkdtemp(pattern.data()) == nullptr) {
-      std::abort();
-    }
-    setenv("TRQX_REGISTRY", pattern.c_str(), 1);
-    return pattern;
-  }();
-  return folder;
-}
-
-void RemoveFolder() {
-  ::unlink((Folder() + "/HKEY_CURRENT_USER").c_str());
-  ::rmdir(Folder().c_str());
-}
+using trqx::fuzz::Check;
 
 struct Reading {
   long m_code;
@@ -57,16 +31,9 @@ Reading Read(const std::string& key, const std::string& name) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  // Registered after the folder's name exists, so it runs before the name is destroyed.
-  static const bool cleanup = (Folder(), std::atexit(RemoveFolder) == 0);
-  (void)cleanup;
-  const std::string path = Folder() + "/HKEY_CURRENT_USER";
-  if (std::FILE* file = std::fopen(path.c_str(), "wb")) {
-    std::fwrite(data, 1, size, file);
-    std::fclose(file);
-  } else {
-    std::abort();
-  }
+  static const trqx::test::ScopedEnv registry("TRQX_REGISTRY", trqx::fuzz::FuzzFolder().Path());
+  const std::string path = trqx::fuzz::FuzzFolder().File("HKEY_CURRENT_USER");
+  Check(trqx::WriteWholeFile(path, trqx::fuzz::Bytes(data, size)));
 
   const Reading parentValue = Read("K", "A");
   const Reading rootValue = Read("", "A");
@@ -82,22 +49,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Check(Read("", "A") == rootValue);
 
   // Writing the same value again leaves the file as it is.
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  Check(file != nullptr);
-  std::string first;
-  for (int c; (c = std::fgetc(file)) != EOF;) {
-    first.push_back(static_cast<char>(c));
-  }
-  std::fclose(file);
+  const std::string first = trqx::ReadWholeFile(path);
   Check(Registry::WriteString(RegistryHive::kCurrentUser, "K\\Sub", "B", "xyz") ==
         Registry::kSuccess);
-  file = std::fopen(path.c_str(), "rb");
-  Check(file != nullptr);
-  std::string second;
-  for (int c; (c = std::fgetc(file)) != EOF;) {
-    second.push_back(static_cast<char>(c));
-  }
-  std::fclose(file);
-  Check(first == second);
+  Check(trqx::ReadWholeFile(path) == first);
   return 0;
 }

@@ -4,7 +4,7 @@
 #include <thread>
 #include <vector>
 
-#include "foundation/scratch_folder.h"
+#include "support/scratch_folder.h"
 #include "server/forwarding_queue.h"
 #include "server/spool_preparation.h"
 

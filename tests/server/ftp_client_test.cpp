@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <optional>
 
-#include "foundation/scratch_folder.h"
+#include "support/scratch_folder.h"
 #include "support/fake_ftp_client.h"
 #include "support/ftp_server.h"
 
