@@ -6,9 +6,9 @@
 #include <optional>
 #include <string_view>
 
-#include "download/download_text.h"
 #include "foundation/client_strings.h"
 #include "foundation/paths.h"
+#include "foundation/text.h"
 #include "upload/text_rules.h"
 
 namespace trqx {
@@ -43,7 +43,7 @@ bool ReadWrittenHeader(const std::string& path, WrittenHeader& header) {
   std::string line;
   while ((!header.m_uuid || !header.m_basketId || !header.m_pricingNumber) &&
          std::getline(file, line)) {
-    std::string_view trimmed = TrimWhiteSpace(line);
+    std::string_view trimmed = TrimCSpace(line);
     for (auto [prefix, value] :
          {std::pair{kUuidPrefix, &header.m_uuid}, std::pair{kBasketIdPrefix, &header.m_basketId},
           std::pair{kPricingNumberPrefix, &header.m_pricingNumber}}) {

@@ -6,10 +6,10 @@
 
 #include "download/active_mapping_file.h"
 #include "download/download_messages.h"
-#include "download/download_text.h"
 #include "foundation/converter_strings.h"
 #include "foundation/paths.h"
 #include "foundation/registry.h"
+#include "foundation/text.h"
 
 namespace trqx {
 
@@ -65,7 +65,7 @@ bool ReadApplicationPath(MessageBoxView& view, std::string& applicationPath) {
 
 CTRQXDownLoadDlg::CTRQXDownLoadDlg(DownLoadView& view, FieldFormatRegistry& fieldFormat,
                                    std::string orderFilePath, std::string applicationPath,
-                                   Clock clock)
+                                   WallClock clock)
     : m_view(view),
       m_fieldFormat(fieldFormat),
       m_orderFilePath(std::move(orderFilePath)),
@@ -90,7 +90,7 @@ bool CTRQXDownLoadDlg::OnInitDialog() {
     const CLogEntry entry(m_clock(), kLogError, kCategorySystem, kMsgFileError,
                           {logError.m_fileName, std::to_string(logError.m_osError)},
                           ConverterStrings());
-    m_view.ShowMessageBox(std::string(TrimRightWhiteSpace(entry.m_text)));
+    m_view.ShowMessageBox(std::string(TrimRightCSpace(entry.m_text)));
     m_view.EndProgram();
     return false;
   }
@@ -215,7 +215,7 @@ void CTRQXDownLoadDlg::ConvertBasket(const BasketGroup& group) {
   const std::vector<OstraneField>& fields = m_fieldFormat.DownloadFields();
   const OrderColumns& columns = m_orderFile->Columns();
   ShowMessages(kMsgGetBasketIdInvalidType, columns.m_invalidBeforeBasketId);
-  const std::string basketId(TrimWhiteSpace(m_orderFile->GetBasketID(group)));
+  const std::string basketId(TrimCSpace(m_orderFile->GetBasketID(group)));
 
   for (const OstraneField& field : fields) {
     if (field.m_category == kCategoryBoth) {
@@ -234,7 +234,7 @@ void CTRQXDownLoadDlg::ConvertBasket(const BasketGroup& group) {
   for (const OrderRecord& record : group) {
     ShowMessages(kMsgGetOrderRefIdInvalidType, columns.m_invalidTypes);
     const CCacheEntry* cached =
-        m_cacheInfo.FindData(TrimWhiteSpace(m_orderFile->GetOrderRefID(record)));
+        m_cacheInfo.FindData(TrimCSpace(m_orderFile->GetOrderRefID(record)));
     CDownLoadAssembledRecord& row = data.emplace_back(dataSize);
     long long position = 0;
     std::size_t column = 0;

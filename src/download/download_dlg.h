@@ -1,8 +1,6 @@
 #pragma once
 
 #include <cstddef>
-#include <ctime>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,6 +10,7 @@
 #include "download/download_mapping.h"
 #include "download/download_view.h"
 #include "download/order_file.h"
+#include "foundation/clock.h"
 #include "foundation/field_format.h"
 #include "foundation/log_file.h"
 
@@ -29,16 +28,14 @@ bool ReadApplicationPath(MessageBoxView& view, std::string& applicationPath);
 // every basket of the order file into its report. Lives on the window's thread.
 class CTRQXDownLoadDlg {
  public:
-  using Clock = std::function<std::time_t()>;
   // The private message the window posts itself once shown; it starts the run.
   static constexpr unsigned kRunMessage = 1001;
   static constexpr int kProgressRange = 10;
 
   // fieldFormat and view must outlive the dialog. The program files are found in
   // applicationPath.
-  CTRQXDownLoadDlg(
-      DownLoadView& view, FieldFormatRegistry& fieldFormat, std::string orderFilePath,
-      std::string applicationPath, Clock clock = [] { return std::time(nullptr); });
+  CTRQXDownLoadDlg(DownLoadView& view, FieldFormatRegistry& fieldFormat, std::string orderFilePath,
+                   std::string applicationPath, WallClock clock = SystemTime);
   ~CTRQXDownLoadDlg();
   CTRQXDownLoadDlg(const CTRQXDownLoadDlg&) = delete;
   CTRQXDownLoadDlg& operator=(const CTRQXDownLoadDlg&) = delete;
@@ -81,7 +78,7 @@ class CTRQXDownLoadDlg {
   FieldFormatRegistry& m_fieldFormat;
   std::string m_orderFilePath;
   std::string m_applicationPath;
-  Clock m_clock;
+  WallClock m_clock;
 
   CLogFile m_logFile;
   LogFileSink m_logSink;

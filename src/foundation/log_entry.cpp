@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdio>
 
+#include "foundation/text.h"
+
 namespace trqx {
 
 namespace {
@@ -105,17 +107,6 @@ void BlankControls(std::string& text) {
 
 char At(std::string_view text, std::size_t index) {
   return index < text.size() ? text[index] : '\0';
-}
-
-std::string_view TrimLeadingBlanks(std::string_view text) {
-  const std::size_t start = text.find_first_not_of(' ');
-  return start == std::string_view::npos ? std::string_view() : text.substr(start);
-}
-
-std::string_view TrimBlanks(std::string_view text) {
-  text = TrimLeadingBlanks(text);
-  const std::size_t end = text.find_last_not_of(' ');
-  return end == std::string_view::npos ? std::string_view() : text.substr(0, end + 1);
 }
 
 }  // namespace
@@ -232,7 +223,7 @@ std::string EventLogDisplayLine(const CLogEntry& entry, LogFlavour flavour) {
   const std::string_view view(record);
   // Columns are taken from their own fields, so a blank level or category column leaves
   // its cell empty instead of shifting the number and text into it.
-  const std::string_view level = TrimBlanks(view.substr(kLevelOffset, kLevelLength));
+  const std::string_view level = TrimSpaceChars(view.substr(kLevelOffset, kLevelLength));
   std::string line(view.substr(0, kLevelOffset));
   line.push_back('\t');
   line.append(level);
@@ -241,12 +232,12 @@ std::string EventLogDisplayLine(const CLogEntry& entry, LogFlavour flavour) {
   }
   line.push_back('\t');
   if (flavour == LogFlavour::kServer) {
-    line.append(TrimBlanks(view.substr(kCategoryOffset, kCategoryLength)));
+    line.append(TrimSpaceChars(view.substr(kCategoryOffset, kCategoryLength)));
     line.push_back('\t');
   }
-  line.append(TrimBlanks(view.substr(kNumberOffset, kNumberLength)));
+  line.append(TrimSpaceChars(view.substr(kNumberOffset, kNumberLength)));
   line.push_back('\t');
-  line.append(TrimLeadingBlanks(view.substr(kTextOffset, CLogEntry::kTextLength)));
+  line.append(TrimLeftSpaceChars(view.substr(kTextOffset, CLogEntry::kTextLength)));
   return line;
 }
 

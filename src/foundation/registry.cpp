@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "foundation/paths.h"
+#include "foundation/text.h"
 
 namespace trqx {
 
@@ -33,22 +34,13 @@ bool EqualNoCase(std::string_view a, std::string_view b) {
   return true;
 }
 
-std::string_view Trim(std::string_view text) {
-  constexpr std::string_view kSpace = " \t\r";
-  const std::size_t start = text.find_first_not_of(kSpace);
-  if (start == std::string_view::npos) {
-    return {};
-  }
-  return text.substr(start, text.find_last_not_of(kSpace) - start + 1);
-}
-
 bool HasLineBreak(std::string_view text) {
   return text.find_first_of("\r\n") != std::string_view::npos;
 }
 
 // The section name of a "[...]" line.
 bool SectionLine(std::string_view line, std::string_view& section) {
-  const std::string_view trimmed = Trim(line);
+  const std::string_view trimmed = TrimBlanksAndReturns(line);
   if (trimmed.size() < 2 || trimmed.front() != '[' || trimmed.back() != ']') {
     return false;
   }
@@ -58,7 +50,7 @@ bool SectionLine(std::string_view line, std::string_view& section) {
 
 // The name and value of a "NAME=value" line; the value keeps its blanks.
 bool ValueLine(std::string_view line, std::string_view& name, std::string_view& value) {
-  const std::string_view trimmed = Trim(line);
+  const std::string_view trimmed = TrimBlanksAndReturns(line);
   if (trimmed.empty() || trimmed.front() == ';' || trimmed.front() == '#' ||
       trimmed.front() == '[') {
     return false;
@@ -67,7 +59,7 @@ bool ValueLine(std::string_view line, std::string_view& name, std::string_view& 
   if (equals == std::string_view::npos) {
     return false;
   }
-  name = Trim(line.substr(0, equals));
+  name = TrimBlanksAndReturns(line.substr(0, equals));
   value = line.substr(equals + 1);
   if (!value.empty() && value.back() == '\r') {
     value.remove_suffix(1);
@@ -208,7 +200,7 @@ bool ValidKey(std::string_view key) {
 }
 
 bool ValidName(std::string_view name) {
-  if (name.find_first_of("=\r\n") != std::string_view::npos || Trim(name) != name) {
+  if (name.find_first_of("=\r\n") != std::string_view::npos || TrimBlanksAndReturns(name) != name) {
     return false;
   }
   return name.empty() || (name.front() != '[' && name.front() != ';' && name.front() != '#');
@@ -322,13 +314,13 @@ long Registry::WriteString(RegistryHive hive, const std::string& key, const std:
         lines[i] = std::string(lineName) + "=" + value;
         return ReplaceHive(path, lines);
       }
-      if (!Trim(lines[i]).empty()) {
+      if (!TrimBlanksAndReturns(lines[i]).empty()) {
         insertAt = i + 1;
       }
     }
   }
   if (sectionLine == lines.size()) {
-    if (!lines.empty() && !Trim(lines.back()).empty()) {
+    if (!lines.empty() && !TrimBlanksAndReturns(lines.back()).empty()) {
       lines.emplace_back();
     }
     lines.push_back("[" + key + "]");

@@ -9,6 +9,7 @@
 #include "foundation/cache_file.h"
 #include "foundation/field_format.h"
 #include "foundation/locked_file.h"
+#include "foundation/text.h"
 #include "upload/desk_source.h"
 #include "upload/text_rules.h"
 

@@ -5,10 +5,10 @@
 #include <string_view>
 
 #include "foundation/field_format.h"
+#include "foundation/text.h"
 #include "upload/conversion.h"
 #include "upload/desk_source.h"
 #include "upload/field_pipeline.h"
-#include "upload/text_rules.h"
 
 namespace trqx {
 

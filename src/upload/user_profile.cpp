@@ -3,9 +3,9 @@
 #include "foundation/archive_file.h"
 #include "foundation/field_format.h"
 #include "foundation/paths.h"
+#include "foundation/text.h"
 #include "upload/fixed_mapping.h"
 #include "upload/grid_mapping.h"
-#include "upload/text_rules.h"
 
 namespace trqx {
 

@@ -9,6 +9,7 @@
 #include "foundation/log_file.h"
 #include "foundation/scratch_folder.h"
 #include "foundation/string_table.h"
+#include "foundation/text.h"
 
 namespace trqx::test {
 
@@ -42,9 +43,8 @@ struct LoggedEntry {
 class RecordingSink : public LogSink {
  public:
   void Log(const CLogEntry& entry) override {
-    std::string text = entry.m_text;
-    text.erase(text.find_last_not_of(' ') + 1);
-    m_entries.push_back({entry.m_level, entry.m_category, entry.m_number, text});
+    m_entries.push_back({entry.m_level, entry.m_category, entry.m_number,
+                         std::string(TrimRightSpaceChars(entry.m_text))});
   }
   std::vector<std::string> Texts() const {
     std::vector<std::string> texts;
