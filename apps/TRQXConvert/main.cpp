@@ -8,13 +8,13 @@
 #include <vector>
 
 #include "client/client_startup.h"
-#include "client/internal_settings.h"
-#include "client/settings_file.h"
 #include "client/upload_convert.h"
 #include "client/user_info.h"
 #include "foundation/client_strings.h"
 #include "foundation/log_file.h"
 #include "foundation/string_table.h"
+#include "settings/internal_settings.h"
+#include "settings/settings_file.h"
 #include "upload/user_profile.h"
 
 namespace {

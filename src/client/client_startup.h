@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "client/internal_settings.h"
 #include "foundation/log_file.h"
+#include "settings/internal_settings.h"
 
 namespace trqx {
 

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "client/settings_file.h"
 #include "foundation/log_file.h"
+#include "settings/settings_file.h"
 #include "upload/user_profile.h"
 
 namespace trqx {

@@ -10,6 +10,7 @@
 #include "foundation/paths.h"
 #include "foundation/registry.h"
 #include "foundation/text.h"
+#include "settings/settings_file.h"
 
 namespace trqx {
 
@@ -99,13 +100,15 @@ bool CTRQXDownLoadDlg::OnInitDialog() {
   if (!ReadFieldFormat()) {
     return false;
   }
+  CSettingsFile settingsFile(m_settings, m_applicationPath);
+  std::uintmax_t settingsSize = 0;
   CFileError settingsError;
-  if (!m_settings.LoadFile(JoinPath(m_applicationPath, CConverterSettings::kFileName),
-                           settingsError)) {
+  if (!settingsFile.Load(settingsSize, settingsError, SettingsReader::kConverter)) {
     m_view.ShowMessageBox(std::string(kMsgSettingsError));
     m_view.EndProgram();
     return false;
   }
+  m_settings.DeriveWorkFolders();
   ReadOrderFile();
 
   CActiveDownLoadMappingFile activeFile(m_applicationPath, m_fieldFormat.DownloadFields());
@@ -193,7 +196,7 @@ void CTRQXDownLoadDlg::AdvanceProgress() {
 }
 
 bool CTRQXDownLoadDlg::ReadCacheInfo(const std::string& basketId) {
-  const std::string path = CacheFilePath(m_settings.CacheDirectory(), m_clock(), basketId);
+  const std::string path = CacheFilePath(m_settings.m_cacheDirectory, m_clock(), basketId);
   CFileError error;
   switch (ReadCacheFile(path, static_cast<std::size_t>(m_fieldFormat.CacheHdrCount()),
                         static_cast<std::size_t>(m_fieldFormat.CacheDataCount()), m_cacheInfo,

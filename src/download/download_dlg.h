@@ -6,13 +6,13 @@
 #include <vector>
 
 #include "download/cache_info.h"
-#include "download/converter_settings.h"
 #include "download/download_mapping.h"
 #include "download/download_view.h"
 #include "download/order_file.h"
 #include "foundation/clock.h"
 #include "foundation/field_format.h"
 #include "foundation/log_file.h"
+#include "settings/internal_settings.h"
 
 namespace trqx {
 
@@ -83,7 +83,7 @@ class CTRQXDownLoadDlg {
   CLogFile m_logFile;
   LogFileSink m_logSink;
   CLogger m_logger;
-  CConverterSettings m_settings;
+  COpenNVInternalSettings m_settings;
   std::unique_ptr<COrderFile> m_orderFile;
   CCacheInfo m_cacheInfo;
   std::unique_ptr<CDownLoadMapping> m_activeMapping;

@@ -4,12 +4,12 @@
 #include <string>
 
 #include "client/client_startup.h"
-#include "client/internal_settings.h"
 #include "client/user_info.h"
 #include "client_test_support.h"
 #include "foundation/client_strings.h"
 #include "foundation/field_format.h"
 #include "foundation/registry.h"
+#include "settings/internal_settings.h"
 
 namespace trqx {
 namespace {

@@ -5,11 +5,11 @@
 #include <memory>
 #include <string>
 
-#include "client/settings_file.h"
 #include "client/upload_convert.h"
 #include "client_test_support.h"
 #include "foundation/client_strings.h"
 #include "foundation/field_format.h"
+#include "settings/settings_file.h"
 #include "upload/grid_mapping.h"
 #include "upload/user_profile.h"
 
