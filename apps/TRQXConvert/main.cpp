@@ -12,6 +12,7 @@
 #include "client/user_info.h"
 #include "foundation/client_strings.h"
 #include "foundation/log_file.h"
+#include "foundation/registry.h"
 #include "foundation/string_table.h"
 #include "settings/internal_settings.h"
 #include "settings/settings_file.h"
@@ -136,7 +137,8 @@ int main(int argc, char** argv) {
   COpenNVInternalSettings settings;
   CSettingsFile settingsFile(settings);
   LoadSettingsAtStartup(settingsFile, logger);
-  SetPortfolioSerialNumber(settings, ReadRegistrySerialNumber(logger));
+  const IniRegistry registry;
+  SetPortfolioSerialNumber(settings, ReadRegistrySerialNumber(registry, logger));
 
   // As at start-up, a profile that fails to load leaves the mappings read before it.
   UserProfile profile(settings.m_convertDotsToSlashes);
@@ -147,7 +149,7 @@ int main(int argc, char** argv) {
   CreateWorkFolders(settings);
 
   std::string terminalUserUuid;
-  ReadTerminalUserUuid(settings, logger, terminalUserUuid);
+  ReadTerminalUserUuid(registry, settings, logger, terminalUserUuid);
 
   std::string uploadPath;
   if (!ConvertDeskFile(deskPath, settingsFile, profile, terminalUserUuid, logger, uploadNumber,

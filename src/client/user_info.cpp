@@ -3,7 +3,6 @@
 #include <cstddef>
 
 #include "foundation/client_strings.h"
-#include "foundation/registry.h"
 
 namespace trqx {
 
@@ -15,11 +14,12 @@ constexpr std::size_t kSerialNumberLength = 30;
 constexpr std::size_t kUserUuidLength = 255;
 
 // Reads a value of the user-info key, machine first, then user; returns the last code.
-long ReadUserInfoValue(const char* name, std::size_t maxLength, std::string& value) {
+long ReadUserInfoValue(const Registry& registry, const char* name, std::size_t maxLength,
+                       std::string& value) {
   long code =
-      Registry::ReadString(RegistryHive::kLocalMachine, kUserInfoKey, name, maxLength, value);
+      registry.ReadString(RegistryHive::kLocalMachine, kUserInfoKey, name, maxLength, value);
   if (code != Registry::kSuccess) {
-    code = Registry::ReadString(RegistryHive::kCurrentUser, kUserInfoKey, name, maxLength, value);
+    code = registry.ReadString(RegistryHive::kCurrentUser, kUserInfoKey, name, maxLength, value);
   }
   if (code != Registry::kSuccess) {
     value.clear();
@@ -34,9 +34,9 @@ void LogReadFailure(CLogger& logger, LogCategory category, long code) {
 
 }  // namespace
 
-std::string ReadRegistrySerialNumber(CLogger& logger) {
+std::string ReadRegistrySerialNumber(const Registry& registry, CLogger& logger) {
   std::string serial;
-  long code = ReadUserInfoValue("Serial Number", kSerialNumberLength, serial);
+  long code = ReadUserInfoValue(registry, "Serial Number", kSerialNumberLength, serial);
   if (code != Registry::kSuccess) {
     LogReadFailure(logger, kCategorySystem, code);
   }
@@ -50,12 +50,12 @@ void SetPortfolioSerialNumber(COpenNVInternalSettings& settings,
                                : registrySerialNumber;
 }
 
-void ReadTerminalUserUuid(const COpenNVInternalSettings& settings, CLogger& logger,
-                          std::string& terminalUserUuid) {
+void ReadTerminalUserUuid(const Registry& registry, const COpenNVInternalSettings& settings,
+                          CLogger& logger, std::string& terminalUserUuid) {
   if (settings.IsClientServerUpload() && settings.m_useServerSN) {
     return;
   }
-  long code = ReadUserInfoValue("USERUUID", kUserUuidLength, terminalUserUuid);
+  long code = ReadUserInfoValue(registry, "USERUUID", kUserUuidLength, terminalUserUuid);
   if (code != Registry::kSuccess) {
     LogReadFailure(logger, kCategoryFtp, code);
   }

@@ -8,7 +8,6 @@
 #include "download/download_messages.h"
 #include "foundation/converter_strings.h"
 #include "foundation/paths.h"
-#include "foundation/registry.h"
 #include "foundation/text.h"
 #include "settings/settings_file.h"
 
@@ -45,19 +44,20 @@ std::string OrderFilePathFromArguments(const std::vector<std::string>& arguments
   return {};
 }
 
-bool ReadApplicationPath(MessageBoxView& view, std::string& applicationPath) {
-  if (const long code = Registry::KeyExists(RegistryHive::kCurrentUser, kSoftwareKey);
+bool ReadApplicationPath(const Registry& registry, MessageBoxView& view,
+                         std::string& applicationPath) {
+  if (const long code = registry.KeyExists(RegistryHive::kCurrentUser, kSoftwareKey);
       code != Registry::kSuccess) {
     view.ShowMessageBox(Concat(kMsgSoftwareKeyError, std::to_string(code)));
     return false;
   }
-  if (const long code = Registry::KeyExists(RegistryHive::kCurrentUser, kVexoPathKey);
+  if (const long code = registry.KeyExists(RegistryHive::kCurrentUser, kVexoPathKey);
       code != Registry::kSuccess) {
     view.ShowMessageBox(Concat(kMsgVexoPathKeyError, std::to_string(code)));
     return false;
   }
-  if (Registry::ReadString(RegistryHive::kCurrentUser, kVexoPathKey, kApplicationPathValue,
-                           kApplicationPathMax, applicationPath) != Registry::kSuccess) {
+  if (registry.ReadString(RegistryHive::kCurrentUser, kVexoPathKey, kApplicationPathValue,
+                          kApplicationPathMax, applicationPath) != Registry::kSuccess) {
     view.ShowMessageBox(std::string(kMsgRegistryReadError));
     return false;
   }

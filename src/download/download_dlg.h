@@ -12,6 +12,7 @@
 #include "foundation/clock.h"
 #include "foundation/field_format.h"
 #include "foundation/log_file.h"
+#include "foundation/registry.h"
 #include "settings/internal_settings.h"
 
 namespace trqx {
@@ -22,7 +23,8 @@ std::string OrderFilePathFromArguments(const std::vector<std::string>& arguments
 
 // Reads "ApplicationPath" of the current user's key "Software\VEXO_PATH". On failure shows the
 // message of the step that failed and returns false.
-bool ReadApplicationPath(MessageBoxView& view, std::string& applicationPath);
+bool ReadApplicationPath(const Registry& registry, MessageBoxView& view,
+                         std::string& applicationPath);
 
 // The logic of the download converter's window: start-up checks, then one run that converts
 // every basket of the order file into its report. Lives on the window's thread.

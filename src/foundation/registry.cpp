@@ -17,6 +17,8 @@ namespace trqx {
 namespace {
 
 constexpr off_t kLargestHive = 4 * 1024 * 1024;
+constexpr const char* kLocalMachineName = "HKEY_LOCAL_MACHINE";
+constexpr const char* kCurrentUserName = "HKEY_CURRENT_USER";
 
 char Lower(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
@@ -213,23 +215,29 @@ std::string Folder(const char* variable) {
 
 }  // namespace
 
-std::string Registry::HiveFile(RegistryHive hive) {
-  const char* name =
-      hive == RegistryHive::kLocalMachine ? "HKEY_LOCAL_MACHINE" : "HKEY_CURRENT_USER";
+IniRegistry::IniRegistry() {
   if (std::string folder = Folder("TRQX_REGISTRY"); !folder.empty()) {
-    return JoinPath(folder, name);
+    m_localMachineFile = JoinPath(folder, kLocalMachineName);
+    m_currentUserFile = JoinPath(folder, kCurrentUserName);
+    return;
   }
-  if (hive == RegistryHive::kLocalMachine) {
-    return JoinPath("/etc/trqx/registry", name);
-  }
+  m_localMachineFile = JoinPath("/etc/trqx/registry", kLocalMachineName);
   std::string config = Folder("XDG_CONFIG_HOME");
   if (config.empty() || config.front() != '/') {  // a relative value is to be ignored
     config = JoinPath(HomeDirectory(), ".config");
   }
-  return JoinPath(JoinPath(config, "trqx/registry"), name);
+  m_currentUserFile = JoinPath(JoinPath(config, "trqx/registry"), kCurrentUserName);
 }
 
-long Registry::KeyExists(RegistryHive hive, const std::string& key) {
+IniRegistry::IniRegistry(const std::string& folder)
+    : m_localMachineFile(JoinPath(folder, kLocalMachineName)),
+      m_currentUserFile(JoinPath(folder, kCurrentUserName)) {}
+
+const std::string& IniRegistry::HiveFile(RegistryHive hive) const {
+  return hive == RegistryHive::kLocalMachine ? m_localMachineFile : m_currentUserFile;
+}
+
+long IniRegistry::KeyExists(RegistryHive hive, const std::string& key) const {
   std::vector<std::string> lines;
   if (const long result = ReadHive(HiveFile(hive), lines); result != kSuccess) {
     return result;
@@ -250,8 +258,8 @@ long Registry::KeyExists(RegistryHive hive, const std::string& key) {
   return kNotFound;
 }
 
-long Registry::ReadString(RegistryHive hive, const std::string& key, const std::string& name,
-                          std::size_t maxLength, std::string& value) {
+long IniRegistry::ReadString(RegistryHive hive, const std::string& key, const std::string& name,
+                             std::size_t maxLength, std::string& value) const {
   value.clear();
   std::vector<std::string> lines;
   if (const long result = ReadHive(HiveFile(hive), lines); result != kSuccess) {
@@ -276,8 +284,8 @@ long Registry::ReadString(RegistryHive hive, const std::string& key, const std::
   return kNotFound;
 }
 
-long Registry::WriteString(RegistryHive hive, const std::string& key, const std::string& name,
-                           const std::string& value) {
+long IniRegistry::WriteString(RegistryHive hive, const std::string& key, const std::string& name,
+                              const std::string& value) {
   if (!ValidKey(key) || !ValidName(name) || HasLineBreak(value)) {
     return kInvalidParameter;
   }

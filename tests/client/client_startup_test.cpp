@@ -8,8 +8,8 @@
 #include "client_test_support.h"
 #include "foundation/client_strings.h"
 #include "foundation/field_format.h"
-#include "foundation/registry.h"
 #include "settings/internal_settings.h"
+#include "support/fake_registry.h"
 
 namespace trqx {
 namespace {
@@ -18,39 +18,41 @@ constexpr const char* kKeyText = "HKEY_???\\Software\\Norvane L.P\\User Info";
 
 class UserInfoTest : public ::testing::Test {
  protected:
-  void Hive(const char* file, const std::string& values) {
-    WriteWholeFile(m_folder.File(file), "[Software\\Norvane L.P.\\User Info]\n" + values);
+  void Set(RegistryHive hive, const char* name, const std::string& value) {
+    ASSERT_EQ(m_registry.WriteString(hive, kUserInfoKey, name, value), Registry::kSuccess);
   }
 
-  ScratchFolder m_folder;
-  test::ScopedEnv m_registry{"TRQX_REGISTRY", m_folder.Path()};
+  test::FakeRegistry m_registry;
   test::RecordingLogger m_log;
   COpenNVInternalSettings m_settings{"/w"};
 };
 
 TEST_F(UserInfoTest, MachineValuesComeFirstThenTheUsers) {
-  Hive("HKEY_LOCAL_MACHINE", "Serial Number=SN-M\n");
-  Hive("HKEY_CURRENT_USER", "Serial Number=SN-U\nUSERUUID=77\n");
-  EXPECT_EQ(ReadRegistrySerialNumber(m_log.logger), "SN-M");
+  Set(RegistryHive::kLocalMachine, "Serial Number", "SN-M");
+  Set(RegistryHive::kCurrentUser, "Serial Number", "SN-U");
+  Set(RegistryHive::kCurrentUser, "USERUUID", "77");
+  EXPECT_EQ(ReadRegistrySerialNumber(m_registry, m_log.logger), "SN-M");
   std::string uuid = "old";
-  ReadTerminalUserUuid(m_settings, m_log.logger, uuid);
+  ReadTerminalUserUuid(m_registry, m_settings, m_log.logger, uuid);
   EXPECT_EQ(uuid, "77");
   EXPECT_TRUE(m_log.sink.m_entries.empty());
 }
 
-TEST_F(UserInfoTest, UnreadableValuesAreLoggedAndEmpty) {
-  // A serial number of more than 30 characters cannot be read either.
-  Hive("HKEY_LOCAL_MACHINE", "Serial Number=" + std::string(31, 'S') + "\n");
-  EXPECT_EQ(ReadRegistrySerialNumber(m_log.logger), "");
+TEST_F(UserInfoTest, UnreadableValuesAreLoggedWithTheUsersCodeAndEmpty) {
+  // A serial number of more than 30 characters cannot be read either; the user's hive
+  // fails in a way of its own, and its code is the one logged.
+  Set(RegistryHive::kLocalMachine, "Serial Number", std::string(31, 'S'));
+  m_registry.FailWith(RegistryHive::kCurrentUser, Registry::kAccessDenied);
+  EXPECT_EQ(ReadRegistrySerialNumber(m_registry, m_log.logger), "");
   std::string uuid = "old";
-  ReadTerminalUserUuid(m_settings, m_log.logger, uuid);
+  ReadTerminalUserUuid(m_registry, m_settings, m_log.logger, uuid);
   EXPECT_EQ(uuid, "");
   ASSERT_EQ(m_log.sink.m_entries.size(), 2u);
   for (const auto& entry : m_log.sink.m_entries) {
     EXPECT_EQ(entry.number, client_strings::kMsgRegistryReadFailed);
     EXPECT_EQ(entry.level, kLogError);
     EXPECT_EQ(entry.text, std::string("Failed reading registry key ") + kKeyText +
-                              ", error code=" + std::to_string(Registry::kNotFound));
+                              ", error code=" + std::to_string(Registry::kAccessDenied));
   }
   EXPECT_EQ(m_log.sink.m_entries[0].category, kCategorySystem);
   EXPECT_EQ(m_log.sink.m_entries[1].category, kCategoryFtp);
@@ -61,7 +63,7 @@ TEST_F(UserInfoTest, ServerSerialNumberModeUsesTheConstantAndSkipsTheUuid) {
   SetPortfolioSerialNumber(m_settings, "SN-R");
   EXPECT_EQ(m_settings.m_portfolioSN, "Server    ");
   std::string uuid = "kept";
-  ReadTerminalUserUuid(m_settings, m_log.logger, uuid);
+  ReadTerminalUserUuid(m_registry, m_settings, m_log.logger, uuid);
   EXPECT_EQ(uuid, "kept");
   EXPECT_TRUE(m_log.sink.m_entries.empty());
 

@@ -1,6 +1,5 @@
 // Reads any text as a registry hive file, then writes a value into it and checks that the
 // write changed nothing else that could be read.
-#include <stdlib.h>
 #include <unistd.h>
 
 #include <cstddef>
@@ -22,17 +21,21 @@ void Check(bool condition) {
   }
 }
 
-// A folder of its own on a memory file system, named by TRQX_REGISTRY.
+// A folder of its own on a memory file system, holding the hive files.
 const std::string& Folder() {
   static const std::string folder = [] {
     std::string pattern = "/dev/shm/trqx-registry-fuzz-XXXXXX";
     if (::mkdtemp(pattern.data()) == nullptr) {
       std::abort();
     }
-    setenv("TRQX_REGISTRY", pattern.c_str(), 1);
     return pattern;
   }();
   return folder;
+}
+
+trqx::IniRegistry& Hives() {
+  static trqx::IniRegistry registry(Folder());
+  return registry;
 }
 
 void RemoveFolder() {
@@ -48,7 +51,7 @@ struct Reading {
 
 Reading Read(const std::string& key, const std::string& name) {
   Reading reading;
-  reading.m_code = Registry::ReadString(RegistryHive::kCurrentUser, key, name, 16, reading.m_value);
+  reading.m_code = Hives().ReadString(RegistryHive::kCurrentUser, key, name, 16, reading.m_value);
   Check(reading.m_code == Registry::kSuccess || reading.m_value.empty());
   Check(reading.m_value.size() <= 16);
   return reading;
@@ -70,14 +73,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   const Reading parentValue = Read("K", "A");
   const Reading rootValue = Read("", "A");
-  const long parentKey = Registry::KeyExists(RegistryHive::kCurrentUser, "K");
+  const long parentKey = Hives().KeyExists(RegistryHive::kCurrentUser, "K");
   Check(parentKey == Registry::kSuccess || parentKey == Registry::kNotFound);
 
-  Check(Registry::WriteString(RegistryHive::kCurrentUser, "K\\Sub", "B", "xyz") ==
+  Check(Hives().WriteString(RegistryHive::kCurrentUser, "K\\Sub", "B", "xyz") ==
         Registry::kSuccess);
   const Reading written = Read("k\\sub", "b");
   Check(written.m_code == Registry::kSuccess && written.m_value == "xyz");
-  Check(Registry::KeyExists(RegistryHive::kCurrentUser, "K") == Registry::kSuccess);
+  Check(Hives().KeyExists(RegistryHive::kCurrentUser, "K") == Registry::kSuccess);
   Check(Read("K", "A") == parentValue);
   Check(Read("", "A") == rootValue);
 
@@ -89,7 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     first.push_back(static_cast<char>(c));
   }
   std::fclose(file);
-  Check(Registry::WriteString(RegistryHive::kCurrentUser, "K\\Sub", "B", "xyz") ==
+  Check(Hives().WriteString(RegistryHive::kCurrentUser, "K\\Sub", "B", "xyz") ==
         Registry::kSuccess);
   file = std::fopen(path.c_str(), "rb");
   Check(file != nullptr);
