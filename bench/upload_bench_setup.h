@@ -17,7 +17,7 @@ namespace trqx::bench {
 constexpr std::size_t kRows = 1000000;
 
 // The 20 upload fields both benchmarks map: 4 header fields, 16 data fields.
-inline void UseBenchFields() {
+inline const FieldFormatRegistry& BenchFields() {
   struct FieldDef {
     const char* name;
     int width;
@@ -45,15 +45,19 @@ inline void UseBenchFields() {
       {"DESK", 10, kTypeData},
       {"ACCTCODE", 6, kTypeData},
   };
-  TheFieldFormat().Clear();
-  for (const FieldDef& def : kFieldDefs) {
-    OstraneField field;
-    field.m_name = def.name;
-    field.m_width = def.width;
-    field.m_type = def.type;
-    field.m_category = kCategoryUpload;
-    TheFieldFormat().Add(field);
-  }
+  static const FieldFormatRegistry format = [] {
+    FieldFormatRegistry made;
+    for (const FieldDef& def : kFieldDefs) {
+      OstraneField field;
+      field.m_name = def.name;
+      field.m_width = def.width;
+      field.m_type = def.type;
+      field.m_category = kCategoryUpload;
+      made.Add(field);
+    }
+    return made;
+  }();
+  return format;
 }
 
 inline CTranslation Translation(const char* input, const char* output) {
@@ -96,6 +100,7 @@ inline void RunConversionBenchmark(benchmark::State& state, CMapping& mapping,
                                    const std::string& deskPath, const BenchFolder& folder) {
   ConvertRequest request;
   request.m_deskPath = deskPath;
+  request.m_uploadFields = &BenchFields().UploadFields();
   request.m_uploadPath = folder.File("TRQX000.inc");
   request.m_cacheDir = folder.File("");
   request.m_uuidText = "12345";

@@ -33,7 +33,8 @@ int RunDownLoadConsole(const Registry& registry, const std::string& orderFilePat
     return kExitStartupEnded;
   }
   out << kDialogCaption << '\n';
-  CTRQXDownLoadDlg dlg(view, TheFieldFormat(), orderFilePath, applicationPath);
+  FieldFormatRegistry fieldFormat;
+  CTRQXDownLoadDlg dlg(view, fieldFormat, orderFilePath, applicationPath);
   if (!dlg.OnInitDialog()) {
     return kExitStartupEnded;
   }

@@ -12,6 +12,7 @@
 #include "foundation/clock.h"
 #include "foundation/field_format.h"
 #include "foundation/log_file.h"
+#include "foundation/log_file_sink.h"
 #include "foundation/registry.h"
 #include "settings/internal_settings.h"
 
@@ -59,15 +60,6 @@ class CTRQXDownLoadDlg {
   const std::string& LastReportPath() const { return m_lastReportPath; }
 
  private:
-  class LogFileSink : public LogSink {
-   public:
-    explicit LogFileSink(CLogFile& file) : m_file(file) {}
-    void Log(const CLogEntry& entry) override { m_file.Write(entry); }
-
-   private:
-    CLogFile& m_file;
-  };
-
   bool ReadFieldFormat();
   void ReadOrderFile();
   bool ReadCacheInfo(const std::string& basketId);

@@ -196,11 +196,6 @@ void FieldFormatRegistry::Clear() {
   m_downloadOnlyCount = 0;
 }
 
-FieldFormatRegistry& TheFieldFormat() {
-  static FieldFormatRegistry registry;
-  return registry;
-}
-
 bool ReadValueList(const std::string& fileName, std::vector<std::string>& values,
                    CFileError& error) {
   values.clear();

@@ -150,11 +150,9 @@ class FixedSource : public ConversionSource {
 
 }  // namespace
 
-CFixedMapping::CFixedMapping(bool buildFieldList, bool convertDots)
+CFixedMapping::CFixedMapping(bool convertDots, const std::vector<OstraneField>& fields)
     : CMapping(kFormatFixed, convertDots) {
-  if (buildFieldList) {
-    ReconcileFields(TheFieldFormat().UploadFields());
-  }
+  ReconcileFields(fields);
 }
 
 void CFixedMapping::Save(TokenList& tokens) const {

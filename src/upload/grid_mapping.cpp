@@ -125,11 +125,9 @@ class GridSource : public ConversionSource {
 
 }  // namespace
 
-CGridMapping::CGridMapping(int format, bool buildFieldList, bool convertDots)
+CGridMapping::CGridMapping(int format, bool convertDots, const std::vector<OstraneField>& fields)
     : CMapping(format, convertDots) {
-  if (buildFieldList) {
-    ReconcileFields(TheFieldFormat().UploadFields());
-  }
+  ReconcileFields(fields);
 }
 
 void CGridMapping::Save(TokenList& tokens) const {

@@ -35,7 +35,7 @@ bool UserProfile::Load(const TokenList& tokens, std::size_t& pos) {
     if (!mapping->Load(tokens, p)) {
       return MemberRead::kFailed;
     }
-    mapping->ReconcileFields(TheFieldFormat().UploadFields());
+    mapping->ReconcileFields(m_fieldFormat->UploadFields());
     m_mappings.push_back(std::move(mapping));
     return MemberRead::kLoaded;
   };
@@ -62,10 +62,10 @@ bool UserProfile::Load(const TokenList& tokens, std::size_t& pos) {
       return Loaded(ReadString(tokens, p, m_dirName));
     }
     if (key == CGridMapping::kClassName) {
-      return loadMapping(std::make_unique<CGridMapping>(kFormatComma, false, m_convertDots), p);
+      return loadMapping(std::make_unique<CGridMapping>(kFormatComma, m_convertDots), p);
     }
     if (key == CFixedMapping::kClassName) {
-      return loadMapping(std::make_unique<CFixedMapping>(false, m_convertDots), p);
+      return loadMapping(std::make_unique<CFixedMapping>(m_convertDots), p);
     }
     return MemberRead::kUnknownKey;
   });

@@ -35,12 +35,10 @@ class ConvertDeskFileTest : public ::testing::Test {
     m_settings.m_portfolioWS = "WS-1";
     WriteWholeFile(m_folder.File("a.csv"), "IBM,100\n");
   }
-  void TearDown() override { TheFieldFormat().Clear(); }
-
   // The field format and a profile of one grid mapping by extension: UUID, basket ID,
   // delimiter ",", pricing number, then the two columns of the desk file.
   void MakeProfile(const std::string& pricing = "0", bool uuid = true, bool pricingField = true) {
-    FieldFormatRegistry& format = TheFieldFormat();
+    FieldFormatRegistry& format = m_format;
     format.Clear();
     if (uuid) {
       format.Add(Field("UUID", 10, kTypeHdrUuid));
@@ -52,7 +50,7 @@ class ConvertDeskFileTest : public ::testing::Test {
     }
     format.Add(Field("Ticker", 12, kTypeData));
     format.Add(Field("QTY", 12, kTypeData));
-    auto mapping = std::make_unique<CGridMapping>(kFormatComma, true, true);
+    auto mapping = std::make_unique<CGridMapping>(kFormatComma, true, format.UploadFields());
     const std::map<std::string, std::string> constants = {
         {"BASKETID", "B7"}, {"DELIMITER", ","}, {"PRICINGNUMBER", pricing}};
     for (CFieldGridMap& field : mapping->m_fields) {
@@ -69,7 +67,7 @@ class ConvertDeskFileTest : public ::testing::Test {
 
   bool Convert(const std::string& deskName, const std::string& terminalUserUuid = "4711") {
     return ConvertDeskFile(m_folder.File(deskName), m_file, m_profile, terminalUserUuid,
-                           m_log.logger, m_number, m_uploadPath);
+                           m_log.logger, m_clock, m_number, m_uploadPath);
   }
 
   void ExpectOnlyError(std::uint32_t number, const std::string& text) {
@@ -84,8 +82,10 @@ class ConvertDeskFileTest : public ::testing::Test {
   ScratchFolder m_folder;
   COpenNVInternalSettings m_settings{m_folder.Path()};
   CSettingsFile m_file{m_settings, m_folder.Path()};
-  UserProfile m_profile;
+  FieldFormatRegistry m_format;
+  UserProfile m_profile{m_format};
   test::RecordingLogger m_log;
+  WallClock m_clock = [] { return std::time_t{1772800000}; };
   unsigned m_number = 0;
   std::string m_uploadPath;
 };

@@ -13,8 +13,7 @@ namespace {
 using namespace trqx;
 
 CFixedMapping MakeMapping() {
-  fuzz::UseUploadFuzzFields();
-  CFixedMapping mapping(true, true);
+  CFixedMapping mapping(true, fuzz::UploadFuzzFields().UploadFields());
   auto& f = mapping.m_fields;
   f[1].m_constant = "42";
   f[2].m_constant = "B";
@@ -64,6 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string& folder = fuzz::FuzzFolder();
   ConvertRequest request;
   request.m_deskPath = folder + "/desk.dat";
+  request.m_uploadFields = &fuzz::UploadFuzzFields().UploadFields();
   request.m_uploadPath = folder + "/out.inc";
   request.m_cacheDir = folder;
   request.m_uuidText = "12345";

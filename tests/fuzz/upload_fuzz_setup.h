@@ -18,7 +18,7 @@ inline void Check(bool condition) {
 
 // The field format of the upload fuzz targets: one field of every upload type, a ticker,
 // and one download field that must stay out of the upload list.
-inline void UseUploadFuzzFields() {
+inline const FieldFormatRegistry& UploadFuzzFields() {
   struct FieldDef {
     const char* name;
     int width;
@@ -50,15 +50,19 @@ inline void UseUploadFuzzFields() {
       {"EXECTIME", 4, kTypeExecAsOfTime, 0},
       {"YELLOW", 2, kTypeExecYellowKey, 0},
   };
-  TheFieldFormat().Clear();
-  for (const FieldDef& def : kFieldDefs) {
-    OstraneField field;
-    field.m_name = def.name;
-    field.m_width = def.width;
-    field.m_type = def.type;
-    field.m_category = def.category;
-    TheFieldFormat().Add(field);
-  }
+  static const FieldFormatRegistry format = [] {
+    FieldFormatRegistry made;
+    for (const FieldDef& def : kFieldDefs) {
+      OstraneField field;
+      field.m_name = def.name;
+      field.m_width = def.width;
+      field.m_type = def.type;
+      field.m_category = def.category;
+      made.Add(field);
+    }
+    return made;
+  }();
+  return format;
 }
 
 // A folder of this process's own for the files of one run, removed at exit.

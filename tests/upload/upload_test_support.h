@@ -22,31 +22,37 @@ struct FieldDef {
   int type;
 };
 
-// Makes the program-wide field format hold exactly these upload fields.
-inline void UseFields(const std::vector<FieldDef>& defs) {
-  TheFieldFormat().Clear();
+// A field format of exactly these upload fields.
+inline FieldFormatRegistry FieldsOf(const std::vector<FieldDef>& defs) {
+  FieldFormatRegistry format;
   for (const FieldDef& def : defs) {
     OstraneField field;
     field.m_name = def.name;
     field.m_width = def.width;
     field.m_type = def.type;
     field.m_category = kCategoryUpload;
-    TheFieldFormat().Add(field);
+    format.Add(field);
   }
+  return format;
 }
 
-// Reads the golden field format file into the program-wide registry.
-inline void UseGoldenFields() {
+// The golden field format file.
+inline FieldFormatRegistry GoldenFields() {
+  FieldFormatRegistry format;
   CFileError error;
   bool fileError = false;
-  ASSERT_TRUE(TheFieldFormat().Read(GoldenPath("NVFormat.cfg"), error, fileError));
+  EXPECT_TRUE(format.Read(GoldenPath("NVFormat.cfg"), error, fileError));
+  return format;
 }
 
-// A request into a scratch folder: desk file "desk", upload file "out.inc", cache in the
-// folder itself; no envelope, terminal user equal to the settings' UUID; converted on
-// 6 March 2026 at noon, local time, so cache files are named "03-06-26...".
-inline ConvertRequest ScratchRequest(const ScratchFolder& folder) {
+// A request into a scratch folder with format's upload fields: desk file "desk", upload file
+// "out.inc", cache in the folder itself; no envelope, terminal user equal to the settings'
+// UUID; converted on 6 March 2026 at noon, local time, so cache files are named "03-06-26...".
+// format must outlive the request.
+inline ConvertRequest ScratchRequest(const ScratchFolder& folder,
+                                     const FieldFormatRegistry& format) {
   ConvertRequest request;
+  request.m_uploadFields = &format.UploadFields();
   request.m_deskPath = folder.File("desk");
   request.m_uploadPath = folder.File("out.inc");
   request.m_cacheDir = folder.Path();
