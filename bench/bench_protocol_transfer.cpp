@@ -4,7 +4,7 @@
 // Prints both in MB/s and their ratio. Run with: bench_protocol_transfer
 #include <benchmark/benchmark.h>
 
-#include <fcntl.h>
+#include <arpa/inet.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -18,7 +18,8 @@
 #include <sstream>
 #include <thread>
 
-#include "../tests/foundation/protocol/loopback_harness.h"
+#include "foundation/protocol/connection_task.h"
+#include "foundation/protocol/session_task.h"
 
 namespace {
 
@@ -66,6 +67,27 @@ double ProcessCpuSeconds() {
   return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
+// A connected pair of blocking TCP sockets over loopback, the two ends of one run; false,
+// both closed, when there is none.
+bool LoopbackPair(CSysSocket& clientEnd, CSysSocket& serverEnd) {
+  CSysSocket listener(::socket(AF_INET, SOCK_STREAM, 0));
+  clientEnd = CSysSocket(::socket(AF_INET, SOCK_STREAM, 0));
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  auto* raw = reinterpret_cast<sockaddr*>(&address);
+  if (listener.IsValid() && clientEnd.IsValid() && ::bind(listener.Handle(), raw, length) == 0 &&
+      ::listen(listener.Handle(), 1) == 0 && ::getsockname(listener.Handle(), raw, &length) == 0 &&
+      ::connect(clientEnd.Handle(), raw, length) == 0) {
+    serverEnd = CSysSocket(::accept(listener.Handle(), nullptr, nullptr));
+  }
+  if (!serverEnd.IsValid()) {
+    clientEnd = CSysSocket();
+  }
+  return serverEnd.IsValid();
+}
+
 bool SameAsUpload(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::string got((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -79,29 +101,33 @@ void BM_ProtocolTransfer(benchmark::State& state) {
     std::mutex serverLock;
     std::mutex clientLock;
     CSpoolCounter counter;
-    loopback::LoopbackListener listener;
-    loopback::NoticeRecord serverNotices;
-    loopback::NoticeRecord clientNotices;
-    if (!listener.Open()) {
-      state.SkipWithError("no listener");
+    CSysSocket clientEnd;
+    CSysSocket serverEnd;
+    if (!LoopbackPair(clientEnd, serverEnd)) {
+      state.SkipWithError("no loopback connection");
       return;
     }
+    bool loggedIn = false;
+    int acknowledged = 0;
+    std::vector<std::string> spoolFiles;
     CSysErrorInfo error;
-    loopback::ClientConnectionTask client(clientLock, std::make_unique<CDiskUploadSource>());
-    client.SetOwner(&loop, task_message::kClientConnection, clientNotices.Handler());
-    client.Prepare(listener.Port(), "alice", "secret");
+    CConnectionTask client(clientLock, std::make_unique<CDiskUploadSource>());
+    client.SetOwner(&loop, task_message::kClientConnection, [&](const CTaskNotice& notice) {
+      loggedIn = loggedIn || notice.m_messageId == task_message::kClientLoggedIn;
+      acknowledged += notice.m_code == client_task::kFileAcknowledged ? 1 : 0;
+    });
+    client.Adopt(std::move(clientEnd), false, "alice", "secret");
     client.Start(error);
-    CSysSocket accepted;
-    while (!listener.Accept(accepted, 0)) {
-      loop.RunUntil([] { return false; }, std::chrono::milliseconds(5));
-    }
-    loopback::ServerSessionTask session(serverLock, std::make_unique<CDiskSpoolFile>(), counter);
-    session.SetOwner(&loop, task_message::kServerSession, serverNotices.Handler());
-    session.Prepare(std::move(accepted), "alice", "secret",
-                    (fixture.root / "Remote/Remote0000000").string(), "ftpuser");
+    CSessionTask session(serverLock, std::make_unique<CDiskSpoolFile>(), counter);
+    session.SetOwner(&loop, task_message::kServerSession, [&](const CTaskNotice& notice) {
+      if (notice.m_code == session_task::kFileReceived) {
+        spoolFiles.push_back(notice.m_text);
+      }
+    });
+    session.Adopt(std::move(serverEnd), "alice", "secret",
+                  (fixture.root / "Remote/Remote0000000").string(), "ftpuser");
     session.Start(error);
-    if (!loop.RunUntil([&] { return !clientNotices.Of(0, task_message::kClientLoggedIn).empty(); },
-                       std::chrono::seconds(10))) {
+    if (!loop.RunUntil([&] { return loggedIn; }, std::chrono::seconds(10))) {
       state.SkipWithError("no login");
       return;
     }
@@ -109,10 +135,8 @@ void BM_ProtocolTransfer(benchmark::State& state) {
     double cpuBefore = ProcessCpuSeconds();
     auto begin = std::chrono::steady_clock::now();
     CFileError fileError;
-    client.SendFile(fixture.upload, 1, fileError);
-    bool done =
-        loop.RunUntil([&] { return clientNotices.Count(client_task::kFileAcknowledged) == 1; },
-                      std::chrono::minutes(5));
+    client.SendFile(fixture.upload, fixture.upload, 1, fileError);
+    bool done = loop.RunUntil([&] { return acknowledged == 1; }, std::chrono::minutes(5));
     double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
     g_protocolCpu = ProcessCpuSeconds() - cpuBefore;
@@ -121,15 +145,14 @@ void BM_ProtocolTransfer(benchmark::State& state) {
       state.SkipWithError("transfer did not finish");
       return;
     }
-    std::vector<CTaskNotice> received = serverNotices.Of(session_task::kFileReceived);
-    if (received.size() != 1 || !SameAsUpload(received[0].m_text)) {
+    if (spoolFiles.size() != 1 || !SameAsUpload(spoolFiles[0])) {
       state.SkipWithError("spool file differs from the upload");
       return;
     }
     g_protocolRate = kFileSize / kMegabyte / seconds;
     client.Stop(CWorkerTask::kInfinite, error);
     session.Stop(CWorkerTask::kInfinite, error);
-    fs::remove(received[0].m_text);
+    fs::remove(spoolFiles[0]);
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * kFileSize));
   state.counters["MB/s"] = g_protocolRate;
@@ -140,19 +163,14 @@ void BM_PlainTcpCopy(benchmark::State& state) {
   Fixture& fixture = Shared();
   std::string received(kFileSize, '\0');
   for (auto _ : state) {
-    loopback::LoopbackListener listener;
-    if (!listener.Open()) {
-      state.SkipWithError("no listener");
+    CSysSocket senderEnd;
+    CSysSocket receiverEnd;
+    if (!LoopbackPair(senderEnd, receiverEnd)) {
+      state.SkipWithError("no loopback connection");
       return;
     }
-    int sender = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address = loopback::LoopbackAddress(listener.Port());
-    ::connect(sender, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    CSysSocket accepted;
-    listener.Accept(accepted);
-    int receiver = accepted.Release();
-    int flags = ::fcntl(receiver, F_GETFL);
-    ::fcntl(receiver, F_SETFL, flags & ~O_NONBLOCK);
+    const int sender = senderEnd.Handle();
+    const int receiver = receiverEnd.Handle();
 
     double cpuBefore = ProcessCpuSeconds();
     auto begin = std::chrono::steady_clock::now();
@@ -182,8 +200,6 @@ void BM_PlainTcpCopy(benchmark::State& state) {
         std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
     g_plainCpu = ProcessCpuSeconds() - cpuBefore;
     state.SetIterationTime(seconds);
-    ::close(sender);
-    ::close(receiver);
     if (got != kFileSize || received != fixture.content) {
       state.SkipWithError("copy differs");
       return;

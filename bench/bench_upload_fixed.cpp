@@ -41,9 +41,7 @@ CFixedMapping MakeMapping() {
   CFixedMapping mapping(true, bench::BenchFields().UploadFields());
   mapping.m_startLine = 1;
   auto& f = mapping.m_fields;
-  f[0].m_constant = "12345";
-  f[1].m_constant = "B";
-  f[2].m_constant = ",";
+  bench::SetSharedOptions(f);
   f[3].m_mapType = kMapCell;  // ACCOUNT: a file position of the title line
   f[3].m_lineOffset = 8;
   f[3].m_length = 10;
@@ -56,40 +54,16 @@ CFixedMapping MakeMapping() {
     f[field].m_fixedLineOffset = offset;
     f[field].m_length = length;
   }
-  f[4].m_mkUpper = true;
-  f[4].m_translations = {bench::Translation("ibm", "IBM US"), bench::Translation("aapl", "AAPL US"),
-                         bench::Translation("vod.l", "VOD LN")};
-  f[5].m_translate = true;
-  f[6].m_x1000 = true;
-  f[6].m_numeric = true;
-  f[8].m_mapType = kMapAutoOrderType;
-  f[10].m_translate = true;
-  f[10].m_translations = {bench::Translation("NYSE", "N"), bench::Translation("NASD", "Q")};
-  f[11].m_missingChecksum = true;
-  f[14].m_default = "NONE";
-  f[15].m_abs = true;
-  f[15].m_x1000 = true;
   f[18].m_mapType = kMapCell;  // DESK: a file position of the first order line
   f[18].m_line = 1;
   f[18].m_lineOffset = 64;
   f[18].m_length = 16;
-  f[19].m_constant = "ACC1";
   return mapping;
 }
 
-bench::BenchFolder& Folder() {
-  static bench::BenchFolder folder;
-  return folder;
-}
-
 void BM_FixedConversion(benchmark::State& state) {
-  static const std::string desk = [] {
-    const std::string path = Folder().File("desk.dat");
-    WriteDeskFile(path);
-    return path;
-  }();
   static CFixedMapping mapping = MakeMapping();
-  bench::RunConversionBenchmark(state, mapping, desk, Folder());
+  bench::RunConversionBenchmark(state, mapping, "desk.dat", WriteDeskFile);
 }
 BENCHMARK(BM_FixedConversion)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(5.0);
 

@@ -42,9 +42,7 @@ CGridMapping MakeMapping() {
   CGridMapping mapping(kFormatComma, true, bench::BenchFields().UploadFields());
   mapping.m_startRow = 1;
   auto& f = mapping.m_fields;
-  f[0].m_constant = "12345";
-  f[1].m_constant = "B";
-  f[2].m_constant = ",";
+  bench::SetSharedOptions(f);
   f[3].m_mapType = kMapCell;  // ACCOUNT: a title cell
   f[3].m_tableRow = 0;
   f[3].m_tableCol = 11;
@@ -56,39 +54,15 @@ CGridMapping MakeMapping() {
     f[field].m_mapType = kMapColumn;
     f[field].m_fixedCol = column;
   }
-  f[4].m_mkUpper = true;
-  f[4].m_translations = {bench::Translation("ibm", "IBM US"), bench::Translation("aapl", "AAPL US"),
-                         bench::Translation("vod.l", "VOD LN")};
-  f[5].m_translate = true;
-  f[6].m_x1000 = true;
-  f[6].m_numeric = true;
-  f[8].m_mapType = kMapAutoOrderType;
-  f[10].m_translate = true;
-  f[10].m_translations = {bench::Translation("NYSE", "N"), bench::Translation("NASD", "Q")};
-  f[11].m_missingChecksum = true;
-  f[14].m_default = "NONE";
-  f[15].m_abs = true;
-  f[15].m_x1000 = true;
   f[18].m_mapType = kMapCell;  // DESK: a cell of the first data row
   f[18].m_tableRow = 1;
   f[18].m_tableCol = 8;
-  f[19].m_constant = "ACC1";
   return mapping;
 }
 
-bench::BenchFolder& Folder() {
-  static bench::BenchFolder folder;
-  return folder;
-}
-
 void BM_GridConversion(benchmark::State& state) {
-  static const std::string desk = [] {
-    const std::string path = Folder().File("desk.csv");
-    WriteDeskFile(path);
-    return path;
-  }();
   static CGridMapping mapping = MakeMapping();
-  bench::RunConversionBenchmark(state, mapping, desk, Folder());
+  bench::RunConversionBenchmark(state, mapping, "desk.csv", WriteDeskFile);
 }
 BENCHMARK(BM_GridConversion)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(5.0);
 

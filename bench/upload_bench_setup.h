@@ -2,14 +2,16 @@
 
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
-#include "foundation/field_format.h"
+#include "support/fields.h"
+#include "support/scratch_folder.h"
+#include "support/upload_request.h"
 #include "upload/mapping.h"
 
 namespace trqx::bench {
@@ -18,12 +20,7 @@ constexpr std::size_t kRows = 1000000;
 
 // The 20 upload fields both benchmarks map: 4 header fields, 16 data fields.
 inline const FieldFormatRegistry& BenchFields() {
-  struct FieldDef {
-    const char* name;
-    int width;
-    int type;
-  };
-  static constexpr FieldDef kFieldDefs[] = {
+  static const FieldFormatRegistry format = FieldsOf({
       {"UUID", 10, kTypeHdrUuid},
       {"BASKETID", 20, kTypeHdrBasketId},
       {"DELIM", 1, kTypeHdrDelimiter},
@@ -44,19 +41,7 @@ inline const FieldFormatRegistry& BenchFields() {
       {"EXECTIME", 4, kTypeExecAsOfTime},
       {"DESK", 10, kTypeData},
       {"ACCTCODE", 6, kTypeData},
-  };
-  static const FieldFormatRegistry format = [] {
-    FieldFormatRegistry made;
-    for (const FieldDef& def : kFieldDefs) {
-      OstraneField field;
-      field.m_name = def.name;
-      field.m_width = def.width;
-      field.m_type = def.type;
-      field.m_category = kCategoryUpload;
-      made.Add(field);
-    }
-    return made;
-  }();
+  });
   return format;
 }
 
@@ -67,26 +52,39 @@ inline CTranslation Translation(const char* input, const char* output) {
   return translation;
 }
 
-// A folder for the desk, upload and cache files, removed at exit.
-class BenchFolder {
- public:
-  BenchFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "trqx-bench-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-      std::perror("mkdtemp");
-      std::exit(1);
-    }
-    m_path = pattern;
-  }
-  ~BenchFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(m_path, ignored);
-  }
-  std::string File(const char* name) const { return m_path + "/" + name; }
+// What both mappings set alike: the header constants, translations, x1000, the Side
+// translation, automatic MKT/LMT, the CUSIP checksum, a Default and a constant; the
+// sources of the other fields are each mapping's own.
+template <class FieldMapT>
+void SetSharedOptions(std::vector<FieldMapT>& f) {
+  f[0].m_constant = "12345";
+  f[1].m_constant = "B";
+  f[2].m_constant = ",";
+  f[4].m_mkUpper = true;
+  f[4].m_translations = {Translation("ibm", "IBM US"), Translation("aapl", "AAPL US"),
+                         Translation("vod.l", "VOD LN")};
+  f[5].m_translate = true;
+  f[6].m_x1000 = true;
+  f[6].m_numeric = true;
+  f[8].m_mapType = kMapAutoOrderType;
+  f[10].m_translate = true;
+  f[10].m_translations = {Translation("NYSE", "N"), Translation("NASD", "Q")};
+  f[11].m_missingChecksum = true;
+  f[14].m_default = "NONE";
+  f[15].m_abs = true;
+  f[15].m_x1000 = true;
+  f[19].m_constant = "ACC1";
+}
 
- private:
-  std::string m_path;
-};
+// The folder for the desk, upload and cache files, removed at exit.
+inline const ScratchFolder& Folder() {
+  static const ScratchFolder folder;
+  if (folder.Path().empty()) {
+    std::perror("mkdtemp");
+    std::exit(1);
+  }
+  return folder;
+}
 
 inline long PeakResidentKiB() {
   rusage usage = {};
@@ -94,17 +92,17 @@ inline long PeakResidentKiB() {
   return usage.ru_maxrss;
 }
 
-// Converts the desk file once per iteration; reports desk bytes per second, records, and
-// the peak resident memory of the process against the desk file's size.
-inline void RunConversionBenchmark(benchmark::State& state, CMapping& mapping,
-                                   const std::string& deskPath, const BenchFolder& folder) {
-  ConvertRequest request;
+// Writes the desk file deskName of Folder() with writeDesk on the first run, then converts it
+// once per iteration; reports desk bytes per second, records, and the peak resident memory
+// of the process against the desk file's size.
+inline void RunConversionBenchmark(benchmark::State& state, CMapping& mapping, const char* deskName,
+                                   void (*writeDesk)(const std::string& path)) {
+  const std::string deskPath = Folder().File(deskName);
+  if (!std::filesystem::exists(deskPath)) {
+    writeDesk(deskPath);
+  }
+  ConvertRequest request = ScratchRequest(Folder(), BenchFields());
   request.m_deskPath = deskPath;
-  request.m_uploadFields = &BenchFields().UploadFields();
-  request.m_uploadPath = folder.File("TRQX000.inc");
-  request.m_cacheDir = folder.File("");
-  request.m_uuidText = "12345";
-  request.m_terminalUserUuid = "12345";
   request.m_loginBlock = PortfolioLoginBlock{"LOGIN", "SN", "WS", "UPLOAD"};
   request.m_autoIncrement = true;
   const auto deskSize = static_cast<double>(std::filesystem::file_size(deskPath));

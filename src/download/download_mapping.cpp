@@ -101,6 +101,14 @@ bool WriteReportFile(const std::string& path, const std::string& text, bool& fil
   return true;
 }
 
+// The writer's order; the elements follow these members.
+constexpr ArchiveMember<CDownLoadMapping> kMappingMembers[] = {
+    Member<&CDownLoadMapping::m_name>("Name"),
+    MemberInRange<&CDownLoadMapping::m_formatType, CDownLoadMapping::kFormatComma,
+                  CDownLoadMapping::kFormatFixed>("FormatType"),
+    Member<&CDownLoadMapping::m_rejectUnexecutedOrders>("RejectUnexecutedOrders"),
+};
+
 }  // namespace
 
 bool CDownLoadAssembledRecord::Set(long long index, std::string value) {
@@ -235,10 +243,8 @@ CDownLoadMapping::CDownLoadMapping(const CDownLoadMapping& other)
 }
 
 void CDownLoadMapping::SaveBase(TokenList& tokens) const {
-  WriteObjectHeader(tokens, CDownLoadMapping::kClassName, 3 + static_cast<int>(m_elements.size()));
-  WriteString(tokens, "Name", m_name);
-  WriteInt(tokens, "FormatType", m_formatType);
-  WriteBool(tokens, "RejectUnexecutedOrders", m_rejectUnexecutedOrders);
+  SaveObject(tokens, CDownLoadMapping::kClassName, *this, kMappingMembers,
+             static_cast<int>(m_elements.size()));
   for (const auto& element : m_elements) {
     element->Save(tokens);
   }
@@ -246,33 +252,18 @@ void CDownLoadMapping::SaveBase(TokenList& tokens) const {
 
 bool CDownLoadMapping::LoadBase(const TokenList& tokens, std::size_t& pos,
                                 const std::vector<OstraneField>& downloadFields) {
-  return LoadObject(
-      tokens, pos, CDownLoadMapping::kClassName, [&](std::string_view key, std::size_t& at) {
-        if (key == "Name") {
-          return ReadString(tokens, at, m_name) ? MemberRead::kLoaded : MemberRead::kFailed;
-        }
-        if (key == "FormatType") {
-          int format = 0;
-          if (!ReadInt(tokens, at, format) || format < kFormatComma || format > kFormatFixed) {
-            return MemberRead::kFailed;
-          }
-          m_formatType = format;
-          return MemberRead::kLoaded;
-        }
-        if (key == "RejectUnexecutedOrders") {
-          return ReadBool(tokens, at, m_rejectUnexecutedOrders) ? MemberRead::kLoaded
-                                                                : MemberRead::kFailed;
-        }
-        if (key == CDownLoadElement::kClassName) {
-          auto element = std::make_unique<CDownLoadElement>();
-          if (!element->Load(tokens, at, downloadFields)) {
-            return MemberRead::kFailed;
-          }
-          m_elements.push_back(std::move(element));
-          return MemberRead::kLoaded;
-        }
-        return MemberRead::kUnknownKey;
-      });
+  const auto readElement = [&](std::string_view key, std::size_t& at) {
+    if (key != CDownLoadElement::kClassName) {
+      return MemberRead::kUnknownKey;
+    }
+    auto element = std::make_unique<CDownLoadElement>();
+    if (!element->Load(tokens, at, downloadFields)) {
+      return MemberRead::kFailed;
+    }
+    m_elements.push_back(std::move(element));
+    return MemberRead::kLoaded;
+  };
+  return LoadObject(tokens, pos, CDownLoadMapping::kClassName, *this, kMappingMembers, readElement);
 }
 
 bool CDownLoadMapping::Convert(const std::string& downloadDest, std::time_t when,

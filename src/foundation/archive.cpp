@@ -275,9 +275,8 @@ bool SkipEntry(const TokenList& tokens, std::size_t& pos) {
   return true;
 }
 
-bool LoadObject(
-    const TokenList& tokens, std::size_t& pos, std::string_view className,
-    const std::function<MemberRead(std::string_view key, std::size_t& pos)>& readMember) {
+bool LoadObject(const TokenList& tokens, std::size_t& pos, std::string_view className,
+                const MemberReader& readMember) {
   if (pos >= tokens.size() || tokens.size() - pos < 2 || tokens[pos] != className) {
     return false;
   }

@@ -9,7 +9,12 @@ namespace trqx {
 
 namespace {
 
-constexpr int kMappingEntries = 3;
+// The writer's order; the retired "IsFilename" is only read.
+constexpr ArchiveMember<CMapping> kMappingMembers[] = {
+    Member<&CMapping::m_fileMapType>("FileMapType"),
+    Member<&CMapping::m_filename>("Filename"),
+    Member<&CMapping::m_format>("Format"),
+};
 
 // The extension a Format's mappings accept under FileMapType 1.
 std::string_view FormatExtension(int format) {
@@ -28,33 +33,22 @@ std::string_view FormatExtension(int format) {
 }  // namespace
 
 void CMapping::SaveBase(TokenList& tokens) const {
-  WriteObjectHeader(tokens, kClassName, kMappingEntries);
-  WriteInt(tokens, "FileMapType", m_fileMapType);
-  WriteString(tokens, "Filename", m_filename);
-  WriteInt(tokens, "Format", m_format);
+  SaveObject(tokens, kClassName, *this, kMappingMembers);
 }
 
 bool CMapping::LoadBase(const TokenList& tokens, std::size_t& pos) {
-  const bool ok = LoadObject(tokens, pos, kClassName, [&](std::string_view key, std::size_t& p) {
-    if (key == "FileMapType") {
-      return Loaded(ReadInt(tokens, p, m_fileMapType));
+  const auto readRetired = [&](std::string_view key, std::size_t& p) {
+    bool isFilename = false;
+    if (key != "IsFilename") {
+      return MemberRead::kUnknownKey;
     }
-    if (key == "Filename") {
-      return Loaded(ReadString(tokens, p, m_filename));
+    if (!ReadBool(tokens, p, isFilename)) {
+      return MemberRead::kFailed;
     }
-    if (key == "Format") {
-      return Loaded(ReadInt(tokens, p, m_format));
-    }
-    if (key == "IsFilename") {
-      bool isFilename = false;
-      if (!ReadBool(tokens, p, isFilename)) {
-        return MemberRead::kFailed;
-      }
-      m_fileMapType = isFilename ? kMapByFileName : kMapByFormatExtension;
-      return MemberRead::kLoaded;
-    }
-    return MemberRead::kUnknownKey;
-  });
+    m_fileMapType = isFilename ? kMapByFileName : kMapByFormatExtension;
+    return MemberRead::kLoaded;
+  };
+  const bool ok = LoadObject(tokens, pos, kClassName, *this, kMappingMembers, readRetired);
   return ok && (m_format == kFormatComma || m_format == kFormatTab || m_format == kFormatFixed);
 }
 

@@ -136,9 +136,7 @@ class CMapping : public CArchivable {
     WriteObjectHeader(tokens, className, static_cast<int>(fields.size()) + 2);
     SaveBase(tokens);
     WriteInt(tokens, startKey, start);
-    for (const FieldMapT& field : fields) {
-      field.Save(tokens);
-    }
+    WriteEntry(tokens, FieldMapT::kClassName, fields);
   }
   template <class FieldMapT>
   bool LoadWithFields(const TokenList& tokens, std::size_t& pos, std::string_view className,
@@ -152,12 +150,7 @@ class CMapping : public CArchivable {
         return Loaded(ReadInt(tokens, p, start));
       }
       if (key == FieldMapT::kClassName) {
-        FieldMapT field;
-        if (!field.Load(tokens, p)) {
-          return MemberRead::kFailed;
-        }
-        fields.push_back(std::move(field));
-        return MemberRead::kLoaded;
+        return Loaded(ReadEntry(tokens, p, fields));
       }
       return MemberRead::kUnknownKey;
     });

@@ -11,19 +11,21 @@ namespace trqx {
 
 namespace {
 
-constexpr int kProfileEntries = 7;
+// The writer's order; the mappings follow these members.
+constexpr ArchiveMember<UserProfile> kProfileMembers[] = {
+    Member<&UserProfile::m_activeMapping>("ActiveMapping"),
+    Member<&UserProfile::m_uuid>("UUID"),
+    Member<&UserProfile::m_timeDate>("TimeDate"),
+    Member<&UserProfile::m_name>("Name"),
+    Member<&UserProfile::m_isEnabled>("IsEnabled"),
+    Member<&UserProfile::m_priceNo>("PriceNo"),
+    Member<&UserProfile::m_dirName>("DirName"),
+};
 
 }  // namespace
 
 void UserProfile::Save(TokenList& tokens) const {
-  WriteObjectHeader(tokens, kClassName, static_cast<int>(m_mappings.size()) + kProfileEntries);
-  WriteInt(tokens, "ActiveMapping", m_activeMapping);
-  WriteUInt(tokens, "UUID", m_uuid);
-  WriteString(tokens, "TimeDate", m_timeDate);
-  WriteString(tokens, "Name", m_name);
-  WriteBool(tokens, "IsEnabled", m_isEnabled);
-  WriteUInt(tokens, "PriceNo", m_priceNo);
-  WriteString(tokens, "DirName", m_dirName);
+  SaveObject(tokens, kClassName, *this, kProfileMembers, static_cast<int>(m_mappings.size()));
   for (const auto& mapping : m_mappings) {
     mapping->Save(tokens);
   }
@@ -39,36 +41,16 @@ bool UserProfile::Load(const TokenList& tokens, std::size_t& pos) {
     m_mappings.push_back(std::move(mapping));
     return MemberRead::kLoaded;
   };
-  return LoadObject(tokens, pos, kClassName, [&](std::string_view key, std::size_t& p) {
-    if (key == "ActiveMapping") {
-      return Loaded(ReadInt(tokens, p, m_activeMapping));
-    }
-    if (key == "UUID") {
-      return Loaded(ReadUInt(tokens, p, m_uuid));
-    }
-    if (key == "TimeDate") {
-      return Loaded(ReadString(tokens, p, m_timeDate));
-    }
-    if (key == "Name") {
-      return Loaded(ReadString(tokens, p, m_name));
-    }
-    if (key == "IsEnabled") {
-      return Loaded(ReadBool(tokens, p, m_isEnabled));
-    }
-    if (key == "PriceNo") {
-      return Loaded(ReadUInt(tokens, p, m_priceNo));
-    }
-    if (key == "DirName") {
-      return Loaded(ReadString(tokens, p, m_dirName));
-    }
-    if (key == CGridMapping::kClassName) {
-      return loadMapping(std::make_unique<CGridMapping>(kFormatComma, m_convertDots), p);
-    }
-    if (key == CFixedMapping::kClassName) {
-      return loadMapping(std::make_unique<CFixedMapping>(m_convertDots), p);
-    }
-    return MemberRead::kUnknownKey;
-  });
+  return LoadObject(
+      tokens, pos, kClassName, *this, kProfileMembers, [&](std::string_view key, std::size_t& p) {
+        if (key == CGridMapping::kClassName) {
+          return loadMapping(std::make_unique<CGridMapping>(kFormatComma, m_convertDots), p);
+        }
+        if (key == CFixedMapping::kClassName) {
+          return loadMapping(std::make_unique<CFixedMapping>(m_convertDots), p);
+        }
+        return MemberRead::kUnknownKey;
+      });
 }
 
 bool UserProfile::LoadFile(const std::string& path, CFileError& error) {

@@ -7,10 +7,11 @@
 #include <string>
 
 #include "client/user_info.h"
-#include "client_test_support.h"
 #include "foundation/client_strings.h"
 #include "settings/internal_settings.h"
 #include "support/fake_registry.h"
+#include "support/recording_log.h"
+#include "support/scratch_folder.h"
 
 namespace trqx {
 namespace {

@@ -4,26 +4,20 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "client/upload_convert.h"
-#include "client_test_support.h"
 #include "foundation/client_strings.h"
 #include "foundation/field_format.h"
 #include "settings/settings_file.h"
+#include "support/fields.h"
+#include "support/recording_log.h"
+#include "support/scratch_folder.h"
 #include "upload/grid_mapping.h"
 #include "upload/user_profile.h"
 
 namespace trqx {
 namespace {
-
-OstraneField Field(const std::string& name, int width, int type) {
-  OstraneField field;
-  field.m_name = name;
-  field.m_width = width;
-  field.m_type = type;
-  field.m_category = kCategoryUpload;
-  return field;
-}
 
 class ConvertDeskFileTest : public ::testing::Test {
  protected:
@@ -38,19 +32,19 @@ class ConvertDeskFileTest : public ::testing::Test {
   // The field format and a profile of one grid mapping by extension: UUID, basket ID,
   // delimiter ",", pricing number, then the two columns of the desk file.
   void MakeProfile(const std::string& pricing = "0", bool uuid = true, bool pricingField = true) {
-    FieldFormatRegistry& format = m_format;
-    format.Clear();
+    std::vector<FieldDef> fields;
     if (uuid) {
-      format.Add(Field("UUID", 10, kTypeHdrUuid));
+      fields.push_back({"UUID", 10, kTypeHdrUuid});
     }
-    format.Add(Field("BASKETID", 30, kTypeHdrBasketId));
-    format.Add(Field("DELIMITER", 1, kTypeHdrDelimiter));
+    fields.push_back({"BASKETID", 30, kTypeHdrBasketId});
+    fields.push_back({"DELIMITER", 1, kTypeHdrDelimiter});
     if (pricingField) {
-      format.Add(Field("PRICINGNUMBER", 10, kTypeHdr));
+      fields.push_back({"PRICINGNUMBER", 10, kTypeHdr});
     }
-    format.Add(Field("Ticker", 12, kTypeData));
-    format.Add(Field("QTY", 12, kTypeData));
-    auto mapping = std::make_unique<CGridMapping>(kFormatComma, true, format.UploadFields());
+    fields.push_back({"Ticker", 12, kTypeData});
+    fields.push_back({"QTY", 12, kTypeData});
+    m_format = FieldsOf(fields);
+    auto mapping = std::make_unique<CGridMapping>(kFormatComma, true, m_format.UploadFields());
     const std::map<std::string, std::string> constants = {
         {"BASKETID", "B7"}, {"DELIMITER", ","}, {"PRICINGNUMBER", pricing}};
     for (CFieldGridMap& field : mapping->m_fields) {

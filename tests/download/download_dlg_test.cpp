@@ -7,9 +7,10 @@
 #include <string>
 
 #include "download/download_dlg.h"
-#include "download/download_test_support.h"
-#include "foundation/scratch_folder.h"
 #include "support/fake_registry.h"
+#include "support/local_time.h"
+#include "support/recording_view.h"
+#include "support/scratch_folder.h"
 
 namespace trqx {
 namespace {
@@ -36,7 +37,7 @@ class DownLoadDlgTest : public ::testing::Test {
   // Writes a file of the application folder; "/" makes a folder of that name instead.
   void Put(const std::string& name, const std::string& text) {
     text == "/" ? void(std::filesystem::create_directories(m_app.File(name)))
-                : WriteWholeFile(m_app.File(name), text);
+                : void(WriteWholeFile(m_app.File(name), text));
   }
   void WriteMapping(const std::string& rejectUnexecuted) {
     Put("activedw.pfl",
@@ -86,7 +87,8 @@ TEST_F(DownLoadDlgTest, ProgressReachesAHundredForAnyRecordCount) {
     ASSERT_TRUE(Run());
     EXPECT_EQ(m_view.m_percentTexts, FullProgressTexts());
     EXPECT_EQ(m_view.m_steps, 10);
-    EXPECT_TRUE(m_dlg->AllReportsWritten() && m_view.m_messages.empty());
+    EXPECT_TRUE(m_dlg->AllReportsWritten());
+    EXPECT_EQ(m_view.m_messages, Texts{});
     EXPECT_EQ(Report("B0"), report);
   }
 }

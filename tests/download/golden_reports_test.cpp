@@ -6,8 +6,9 @@
 #include <string>
 
 #include "download/download_dlg.h"
-#include "download/download_test_support.h"
-#include "foundation/scratch_folder.h"
+#include "support/local_time.h"
+#include "support/recording_view.h"
+#include "support/scratch_folder.h"
 
 namespace trqx {
 namespace {

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "download/active_mapping_file.h"
-#include "download/download_test_support.h"
-#include "foundation/scratch_folder.h"
+#include "support/recording_view.h"
+#include "support/scratch_folder.h"
 
 namespace trqx {
 namespace {

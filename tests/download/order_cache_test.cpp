@@ -5,17 +5,23 @@
 #include <string>
 
 #include "download/cache_info.h"
-#include "download/download_test_support.h"
 #include "download/order_file.h"
-#include "foundation/scratch_folder.h"
+#include "support/fields.h"
+#include "support/local_time.h"
+#include "support/scratch_folder.h"
 
 namespace trqx {
 namespace {
 
 // Ticker, a cache data field without a column, Side, Filled Shares, Basket ID, Order ID.
-const std::vector<OstraneField> kFields{Field("TICKER", 15),   Field("ACCOUNT", 13, kCategoryBoth),
-                                        Field("SIDE", 17),     Field("FILLED", 20),
-                                        Field("BASKETID", 25), Field("ORDERID", 26)};
+const std::vector<OstraneField> kFields = Fields({
+    {.name = "TICKER", .type = 15, .category = kCategoryDownload},
+    {.name = "ACCOUNT", .type = 13, .category = kCategoryBoth},
+    {.name = "SIDE", .type = 17, .category = kCategoryDownload},
+    {.name = "FILLED", .type = 20, .category = kCategoryDownload},
+    {.name = "BASKETID", .type = 25, .category = kCategoryDownload},
+    {.name = "ORDERID", .type = 26, .category = kCategoryDownload},
+});
 using Groups = std::vector<std::vector<std::string>>;
 
 Groups OrderIds(const COrderFile& file) {
@@ -48,7 +54,7 @@ TEST(OrderFile, GroupsByExactBasketIdInOrderOfFirstAppearance) {
   }
   // A bad record, here an unterminated quote, ends the reading; what came before stays.
   COrderFile file(kFields);
-  EXPECT_FALSE(file.Feed("IBM,B,1,B1,O1\n\"open,B,1,B1,O2\n") && file.Finish());
+  EXPECT_FALSE(file.Feed("IBM,B,1,B1,O1\n\"open,B,1,B1,O2\n"));
   EXPECT_EQ(OrderIds(file), (Groups{{"O1"}}));
 }
 

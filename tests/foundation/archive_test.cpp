@@ -11,8 +11,9 @@
 #include <vector>
 
 #include "foundation/archive_file.h"
+#include "foundation/field_format.h"
 #include "foundation/locked_file.h"
-#include "scratch_folder.h"
+#include "support/scratch_folder.h"
 
 namespace trqx {
 namespace {
@@ -41,17 +42,23 @@ TEST(ScalarTest, WritersReadersNumbersAndRecordLines) {
                       "List,Array,2,x,"));
   std::size_t pos = 12;
   std::vector<std::string> list;
-  EXPECT_TRUE(ReadArray(tokens, pos, list) && list.size() == 2 && pos == 17);
+  EXPECT_TRUE(ReadArray(tokens, pos, list));
+  EXPECT_EQ(list, (std::vector<std::string>{"x", ""}));
+  EXPECT_EQ(pos, 17u);
   bool flag = false;
-  EXPECT_TRUE(ReadBool(tokens, pos = 0, flag) && flag && pos == 3);
-  EXPECT_TRUE(ReadBool(T("F,Value,true"), pos = 0, flag) && !flag);  // only TRUE is true
+  EXPECT_TRUE(ReadBool(tokens, pos = 0, flag));
+  EXPECT_TRUE(flag);
+  EXPECT_EQ(pos, 3u);
+  EXPECT_TRUE(ReadBool(T("F,Value,true"), pos = 0, flag));
+  EXPECT_FALSE(flag);  // only TRUE is true
   // A short or other entry fails and leaves everything as it was.
   for (const char* bad :
        {"Key", "Key,Value", "Key,2,a", "L,Array,-1", "L,Array", "L,Array,3,a,b"}) {
     std::string text = "kept";
     list = {"kept"};
     pos = 0;
-    EXPECT_FALSE(ReadString(T(bad), pos, text) || ReadArray(T(bad), pos, list)) << bad;
+    EXPECT_FALSE(ReadString(T(bad), pos, text)) << bad;
+    EXPECT_FALSE(ReadArray(T(bad), pos, list)) << bad;
     EXPECT_EQ(pos, 0u);
     EXPECT_EQ(text + list[0], "keptkept");
   }
@@ -66,7 +73,8 @@ TEST(SkipEntryTest, StepsOverEveryFormAndRefusesHostileCounts) {
                            "CMap,2,COuter,2,CInner,1,L,Array,1,z,V,Value,,W,Value,w,next"}) {
     const TokenList tokens = T(good);
     std::size_t pos = 0;
-    EXPECT_TRUE(SkipEntry(tokens, pos) && pos == tokens.size() - 1) << good;
+    EXPECT_TRUE(SkipEntry(tokens, pos)) << good;
+    EXPECT_EQ(pos, tokens.size() - 1) << good;
   }
   for (const char* bad : {"", "K", "K,Value", "K,Array,-1", "K,-1", "K,1", "K,Array,2147483647",
                           "K,2147483647,A,Value,1", "K,1,Inner,1,A,Value"}) {
@@ -81,10 +89,10 @@ TEST(SkipEntryTest, StepsOverEveryFormAndRefusesHostileCounts) {
   }
   deep.insert(deep.end(), {"Leaf", "Value", "x", "after"});
   std::size_t pos = 0;
-  EXPECT_TRUE(SkipEntry(deep, pos) && pos == deep.size() - 1);
+  EXPECT_TRUE(SkipEntry(deep, pos));
+  EXPECT_EQ(pos, deep.size() - 1);
 }
 
-// Loads a class with the members Number (refused when negative) and Text.
 // Loads a class whose one member, Number, refuses negative values.
 bool LoadSample(const TokenList& tokens, int& number) {
   std::size_t pos = 0;
@@ -109,6 +117,135 @@ TEST(LoadObjectTest, SkipsUnknownKeysKeepsDefaultsAndFailsOnStructure) {
                           "CSample,1,Number,Array,0", "CSample,2147483647,Number,Value,1"}) {
     EXPECT_FALSE(LoadSample(T(bad), number)) << bad;
   }
+}
+
+// A nested object for the member tables below, read by hand.
+struct Leaf : CArchivable {
+  static constexpr const char* kClassName = "Leaf";
+  void Save(TokenList& tokens) const override {
+    WriteObjectHeader(tokens, kClassName, 1);
+    WriteString(tokens, "Text", m_text);
+  }
+  bool Load(const TokenList& tokens, std::size_t& pos) {
+    return LoadObject(tokens, pos, kClassName, [&](std::string_view key, std::size_t& p) {
+      return key == "Text" ? Loaded(ReadString(tokens, p, m_text)) : MemberRead::kUnknownKey;
+    });
+  }
+  std::string m_text = "default";
+};
+
+// One member of every kind a table knows, and a class derived from it.
+struct Tabled : CArchivable {
+  static constexpr const char* kClassName = "Tabled";
+  void Save(TokenList& tokens) const override;
+  bool Load(const TokenList& tokens, std::size_t& pos, const MemberReader& readOther = nullptr);
+  int m_mode = 1;
+  bool m_on = false;
+  std::uint32_t m_id = 7;
+  std::string m_name;
+  std::vector<std::string> m_list;
+  Leaf m_leaf;
+  std::vector<CTranslation> m_translations;
+};
+struct DerivedTabled : Tabled {
+  static constexpr const char* kClassName = "Derived";
+  void Save(TokenList& tokens) const override;
+  bool Load(const TokenList& tokens, std::size_t& pos);
+  int m_extra = 0;
+};
+
+constexpr ArchiveMember<Tabled> kTabledMembers[] = {
+    MemberInRange<&Tabled::m_mode, 0, 2>("Mode"),
+    Member<&Tabled::m_on>("On"),
+    Member<&Tabled::m_id>("Id"),
+    Member<&Tabled::m_name>("Name"),
+    Member<&Tabled::m_list>("List"),
+    Member<&Tabled::m_leaf>(),
+    Member<&Tabled::m_translations>(),
+};
+constexpr ArchiveMember<DerivedTabled> kDerivedMembers[] = {
+    BaseMember<Tabled, DerivedTabled>(), Member<&DerivedTabled::m_extra>("Extra")};
+
+void Tabled::Save(TokenList& tokens) const {
+  SaveObject(tokens, kClassName, *this, kTabledMembers);
+}
+bool Tabled::Load(const TokenList& tokens, std::size_t& pos, const MemberReader& readOther) {
+  return LoadObject(tokens, pos, kClassName, *this, kTabledMembers, readOther);
+}
+void DerivedTabled::Save(TokenList& tokens) const {
+  SaveObject(tokens, kClassName, *this, kDerivedMembers);
+}
+bool DerivedTabled::Load(const TokenList& tokens, std::size_t& pos) {
+  return LoadObject(tokens, pos, kClassName, *this, kDerivedMembers);
+}
+
+TEST(MemberTableTest, SavesInTableOrderCountingListItems) {
+  DerivedTabled object;
+  object.m_on = true;
+  object.m_name = "n";
+  object.m_list = {"a", "b"};
+  object.m_translations.resize(2);
+  object.m_translations[1].m_output = "out";
+  object.m_extra = 5;
+  TokenList tokens;
+  object.Save(tokens);
+  EXPECT_EQ(tokens, T("Derived,2,Tabled,8,Mode,Value,1,On,Value,TRUE,Id,Value,7,Name,Value,n,"
+                      "List,Array,2,a,b,Leaf,1,Text,Value,default,CTranslation,2,Input,Value,,"
+                      "Output,Value,,CTranslation,2,Input,Value,,Output,Value,out,Extra,Value,5"));
+  DerivedTabled back;
+  std::size_t pos = 0;
+  ASSERT_TRUE(back.Load(tokens, pos));
+  EXPECT_EQ(pos, tokens.size());
+  EXPECT_EQ(back.m_list, object.m_list);
+  ASSERT_EQ(back.m_translations.size(), 2u);
+  EXPECT_EQ(back.m_translations[1].m_output, "out");
+  EXPECT_EQ(back.m_extra, 5);
+}
+
+TEST(MemberTableTest, LoadsByKeyInAnyOrderAndRefusesBadEntries) {
+  const struct {
+    const char* tokens;
+    bool loads;
+    const char* what;  // Mode, Id, Leaf text and translations after the load
+  } rows[] = {
+      {.tokens = "Tabled,3,Id,Value,9,Mode,Value,2,Leaf,1,Text,Value,x",
+       .loads = true,
+       .what = "2 9 x 0"},
+      {.tokens = "Tabled,2,Other,Value,o,CTranslation,2,Input,Value,i,Output,Value,o",
+       .loads = true,
+       .what = "1 7 default 1"},
+      {.tokens = "Tabled,2,Leaf,1,Text,Value,a,Leaf,1,Text,Value,b",
+       .loads = true,
+       .what = "1 7 b 0"},
+      {.tokens = "Tabled,1,Mode,Value,3", .loads = false, .what = "1 7 default 0"},
+      {.tokens = "Tabled,1,Mode,Value,-1", .loads = false, .what = "1 7 default 0"},
+      {.tokens = "Tabled,1,Leaf,1,Text,Array,0", .loads = false, .what = "1 7 default 0"},
+      {.tokens = "Tabled,2,Leaf,1,Text,Value,a,Leaf,1,Text", .loads = false, .what = "1 7 a 0"},
+      {.tokens = "Tabled,2,CTranslation,0,CTranslation,1,Input,Array,0",
+       .loads = false,
+       .what = "1 7 default 1"},
+  };
+  for (const auto& row : rows) {
+    Tabled object;
+    std::size_t pos = 0;
+    EXPECT_EQ(object.Load(T(row.tokens), pos), row.loads) << row.tokens;
+    EXPECT_EQ(std::to_string(object.m_mode) + " " + std::to_string(object.m_id) + " " +
+                  object.m_leaf.m_text + " " + std::to_string(object.m_translations.size()),
+              row.what)
+        << row.tokens;
+  }
+  // Keys outside the table go to the class's own reader.
+  Tabled object;
+  std::size_t pos = 0;
+  std::string seen;
+  ASSERT_TRUE(object.Load(T("Tabled,2,Retired,Value,r,On,Value,TRUE"), pos,
+                          [&](std::string_view key, std::size_t& p) {
+                            seen += key;
+                            p += 3;
+                            return MemberRead::kLoaded;
+                          }));
+  EXPECT_EQ(seen, "Retired");
+  EXPECT_TRUE(object.m_on);
 }
 
 struct Scrambler : CArchivable {

@@ -8,7 +8,8 @@
 #include <vector>
 
 #include "foundation/archive_file.h"
-#include "scratch_folder.h"
+#include "support/local_time.h"
+#include "support/scratch_folder.h"
 
 namespace trqx {
 namespace {
@@ -22,7 +23,7 @@ class CacheFileTest : public testing::Test {
   }
 
   ScratchFolder m_folder;
-  std::time_t m_when = LocalTime("2026-03-06 12:00:00");
+  std::time_t m_when = March6th2026();
   CFileError m_error;
 };
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "scratch_folder.h"
+#include "support/scratch_folder.h"
 
 namespace trqx {
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "foundation/scratch_folder.h"
+#include "support/local_time.h"
 
 namespace trqx {
 namespace {

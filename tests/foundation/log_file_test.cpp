@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "foundation/scratch_folder.h"
+#include "support/local_time.h"
+#include "support/scratch_folder.h"
 
 namespace trqx {
 namespace {

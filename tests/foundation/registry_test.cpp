@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "foundation/scratch_folder.h"
+#include "support/scratch_folder.h"
 
 namespace trqx {
 namespace {

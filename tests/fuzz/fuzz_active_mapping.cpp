@@ -1,66 +1,45 @@
 // Writes the input to a folder's activedw.pfl and loads it; a loaded mapping must save to
 // tokens that load back to the same tokens, and must convert a small basket without fault.
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <ctime>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "download/active_mapping_file.h"
+#include "support/fields.h"
+#include "support/fuzz_target.h"
+#include "support/recording_view.h"
 
 namespace {
 
-void Check(bool condition) {
-  if (!condition) {
-    __builtin_trap();
-  }
-}
+using trqx::fuzz::Check;
 
-class SilentView : public trqx::MessageBoxView {
- public:
-  void ShowMessageBox(const std::string&) override {}
-};
-
+// The folder of the mapping file, with "out" for the reports.
 const std::string& Folder() {
   static const std::string folder = [] {
-    std::string path = "/tmp/fuzz_active_mapping_" + std::to_string(::getpid());
+    const std::string path = trqx::fuzz::FuzzFolder().Path();
     std::filesystem::create_directories(path + "/out");
     return path;
   }();
   return folder;
 }
 
-trqx::OstraneField Field(const char* name, int type, int category) {
-  trqx::OstraneField field;
-  field.m_name = name;
-  field.m_width = 10;
-  field.m_type = type;
-  field.m_category = category;
-  return field;
-}
-
 // A header field, a cache data field, Ticker and Filled Shares.
-const std::vector<trqx::OstraneField> kFields{Field("PORTFOLIO", 12, 2), Field("ACCOUNT", 13, 2),
-                                              Field("TICKER", 15, 1), Field("FILLED", 20, 1)};
+const std::vector<trqx::OstraneField> kFields = trqx::Fields({
+    {"PORTFOLIO", 10, 12, trqx::kCategoryBoth},
+    {"ACCOUNT", 10, 13, trqx::kCategoryBoth},
+    {"TICKER", 10, 15, trqx::kCategoryDownload},
+    {"FILLED", 10, 20, trqx::kCategoryDownload},
+});
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   trqx::CActiveDownLoadMappingFile activeFile(Folder(), kFields);
-  std::FILE* file = std::fopen(activeFile.Path().c_str(), "wb");
-  if (file == nullptr) {
-    return 0;
-  }
-  const bool written = std::fwrite(data, 1, size, file) == size;
-  if (std::fclose(file) != 0 || !written) {
-    return 0;
-  }
+  Check(trqx::WriteWholeFile(activeFile.Path(), trqx::fuzz::Bytes(data, size)));
 
-  SilentView view;
+  trqx::RecordingView view;
   const bool loaded = activeFile.OpenLoadAndClose(view);
   const std::unique_ptr<trqx::CDownLoadMapping> mapping = activeFile.TakeMapping();
   if (!loaded || mapping == nullptr) {

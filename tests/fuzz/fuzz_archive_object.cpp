@@ -9,14 +9,11 @@
 #include "foundation/archive.h"
 #include "foundation/csv_line_reader.h"
 #include "foundation/field_format.h"
+#include "support/fuzz_target.h"
 
 namespace {
 
-void Check(bool condition) {
-  if (!condition) {
-    __builtin_trap();
-  }
-}
+using trqx::fuzz::Check;
 
 // The skip rule as written, recursing for nested objects; nullopt past the depth it allows.
 std::optional<bool> RecursiveSkip(const trqx::TokenList& tokens, std::size_t& pos, int depth) {
@@ -101,7 +98,7 @@ void Exercise(const trqx::TokenList& tokens) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  std::string_view input(reinterpret_cast<const char*>(data), size);
+  std::string_view input = trqx::fuzz::Bytes(data, size);
   trqx::CsvLineReader reader;
   while (!input.empty()) {
     std::size_t used = 0;

@@ -1,39 +1,17 @@
 // Writes the input to a file and reads it as a basket's cache file (two header values, one
 // data value), checking what the reader keeps against the lines themselves.
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <string>
 
 #include "download/cache_info.h"
+#include "support/fuzz_target.h"
 
-namespace {
-
-void Check(bool condition) {
-  if (!condition) {
-    __builtin_trap();
-  }
-}
-
-const std::string& InputPath() {
-  static const std::string path = "/tmp/fuzz_cache_file_" + std::to_string(::getpid()) + ".cch";
-  return path;
-}
-
-}  // namespace
+using trqx::fuzz::Check;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string& path = InputPath();
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) {
-    return 0;
-  }
-  const bool written = std::fwrite(data, 1, size, file) == size;
-  if (std::fclose(file) != 0 || !written) {
-    return 0;
-  }
+  const std::string path = trqx::fuzz::FuzzFolder().File("basket.cch");
+  Check(trqx::WriteWholeFile(path, trqx::fuzz::Bytes(data, size)));
 
   trqx::CCacheInfo info;
   trqx::CFileError error;

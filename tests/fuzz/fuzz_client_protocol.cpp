@@ -12,6 +12,7 @@
 
 #include "../foundation/protocol/protocol_fakes.h"
 #include "foundation/protocol/client_link.h"
+#include "support/fuzz_target.h"
 
 namespace {
 
@@ -21,11 +22,7 @@ using trqx::CFileError;
 using trqx::ClientState;
 namespace wire = trqx::wire;
 
-void Check(bool condition) {
-  if (!condition) {
-    __builtin_trap();
-  }
-}
+using trqx::fuzz::Check;
 
 void CheckFrame(std::string_view frame) {
   Check(frame.size() >= wire::kMinFrameLength && frame.size() <= wire::kMaxFrameLength);
@@ -105,13 +102,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       case 0:
       case 1:
       case 2: {
-        std::size_t length = op % 8 == 2 ? size - at : (at < size ? data[at++] : 0);
-        if (length > size - at) {
-          length = size - at;
-        }
+        // A received chunk of up to 255 bytes, or of everything left.
         events.clear();
-        link.Receive(std::string_view(reinterpret_cast<const char*>(data + at), length), events);
-        at += length;
+        link.Receive(trqx::fuzz::NextChunk(trqx::fuzz::Bytes(data, size), at, op % 8 == 2), events);
         break;
       }
       case 3:

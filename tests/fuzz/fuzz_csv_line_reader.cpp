@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "foundation/csv_line_reader.h"
+#include "support/fuzz_target.h"
 
 namespace {
 
@@ -14,11 +15,7 @@ struct Parsed {
   bool bad = false;
 };
 
-void Check(bool condition) {
-  if (!condition) {
-    __builtin_trap();
-  }
-}
+using trqx::fuzz::Check;
 
 Parsed ReadInChunks(std::string_view input, char separator, std::uint32_t seed) {
   Parsed parsed;

@@ -1,48 +1,18 @@
 // Writes the input to a file and reads it as a field format file and as a value list,
 // checking what a failed or a successful read leaves behind.
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "foundation/field_format.h"
+#include "support/fuzz_target.h"
 
-namespace {
-
-void Check(bool condition) {
-  if (!condition) {
-    __builtin_trap();
-  }
-}
-
-// A plain array, so the clean-up at exit never sees a destroyed string.
-char g_inputPath[64];
-
-const char* InputPath() {
-  if (g_inputPath[0] == '\0') {
-    std::snprintf(g_inputPath, sizeof g_inputPath, "/tmp/fuzz_field_format_%d.cfg",
-                  static_cast<int>(::getpid()));
-    std::atexit([] { std::remove(g_inputPath); });
-  }
-  return g_inputPath;
-}
-
-}  // namespace
+using trqx::fuzz::Check;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string path = InputPath();
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) {
-    return 0;
-  }
-  const bool written = std::fwrite(data, 1, size, file) == size;
-  if (std::fclose(file) != 0 || !written) {
-    return 0;
-  }
+  const std::string path = trqx::fuzz::FuzzFolder().File("NVFormat.cfg");
+  Check(trqx::WriteWholeFile(path, trqx::fuzz::Bytes(data, size)));
 
   trqx::FieldFormatRegistry registry;
   trqx::CFileError error;

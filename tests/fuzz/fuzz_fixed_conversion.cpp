@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "support/fuzz_target.h"
+#include "support/upload_request.h"
 #include "upload/fixed_mapping.h"
 #include "upload_fuzz_setup.h"
 
@@ -60,17 +62,10 @@ CFixedMapping MakeMapping() {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static CFixedMapping mapping = MakeMapping();
-  const std::string& folder = fuzz::FuzzFolder();
-  ConvertRequest request;
-  request.m_deskPath = folder + "/desk.dat";
-  request.m_uploadFields = &fuzz::UploadFuzzFields().UploadFields();
-  request.m_uploadPath = folder + "/out.inc";
-  request.m_cacheDir = folder;
-  request.m_uuidText = "12345";
+  ConvertRequest request = ScratchRequest(fuzz::FuzzFolder(), fuzz::UploadFuzzFields());
   request.m_terminalUserUuid = "777";
   request.m_uploadMethod = size % 2;
-  request.m_when = 0;
-  fuzz::WriteFile(request.m_deskPath, data, size);
+  fuzz::Check(WriteWholeFile(request.m_deskPath, fuzz::Bytes(data, size)));
   mapping.m_startLine = static_cast<int>(size % 3);
 
   std::size_t lineFeeds = 0;
@@ -81,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const ConvertResult result = mapping.Convert(request, basketId);
   fuzz::Check(result.m_ok);  // any byte sequence reads as lines
   fuzz::Check(result.m_recordsWritten <= lineFeeds + 1);
-  const std::string upload = fuzz::ReadFile(request.m_uploadPath);
+  const std::string upload = ReadWholeFile(request.m_uploadPath);
   std::size_t lines = 0;
   for (const char c : upload) {
     lines += c == '\n';

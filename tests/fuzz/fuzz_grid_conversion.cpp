@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "support/fuzz_target.h"
+#include "support/upload_request.h"
 #include "upload/grid_mapping.h"
 #include "upload_fuzz_setup.h"
 
@@ -60,19 +62,12 @@ CGridMapping MakeMapping() {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static CGridMapping mapping = MakeMapping();
-  const std::string& folder = fuzz::FuzzFolder();
-  ConvertRequest request;
-  request.m_deskPath = folder + "/desk.csv";
-  request.m_uploadFields = &fuzz::UploadFuzzFields().UploadFields();
-  request.m_uploadPath = folder + "/out.inc";
-  request.m_cacheDir = folder;
-  request.m_uuidText = "12345";
+  ConvertRequest request = ScratchRequest(fuzz::FuzzFolder(), fuzz::UploadFuzzFields());
   request.m_terminalUserUuid = size % 2 ? "12345" : "-1";
   request.m_loginBlock = PortfolioLoginBlock{"L", "S", "W", "UPLOAD"};
   request.m_autoIncrement = true;
   request.m_useUuid = size % 3 == 0;
-  request.m_when = 0;
-  fuzz::WriteFile(request.m_deskPath, data, size);
+  fuzz::Check(WriteWholeFile(request.m_deskPath, fuzz::Bytes(data, size)));
 
   std::size_t lineFeeds = 0;
   for (std::size_t i = 0; i < size; ++i) {
@@ -87,7 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       continue;
     }
     fuzz::Check(basketId == "999");
-    const std::string upload = fuzz::ReadFile(request.m_uploadPath);
+    const std::string upload = ReadWholeFile(request.m_uploadPath);
     fuzz::Check(upload.rfind("START-OF-FILE\n", 0) == 0);
     fuzz::Check(upload.size() >= 11 && upload.compare(upload.size() - 11, 11, "END-OF-FILE") == 0);
     fuzz::Check(result.m_recordsWritten <= lineFeeds + 1);

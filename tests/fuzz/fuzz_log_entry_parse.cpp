@@ -8,17 +8,13 @@
 #include <string_view>
 
 #include "foundation/log_entry.h"
+#include "support/fuzz_target.h"
 
 namespace {
 
 using trqx::CLogEntry;
 using trqx::LogFlavour;
-
-void Check(bool condition) {
-  if (!condition) {
-    std::abort();
-  }
-}
+using trqx::fuzz::Check;
 
 bool IsOneOf(std::string_view column, std::initializer_list<std::string_view> texts) {
   for (std::string_view text : texts) {
@@ -97,7 +93,7 @@ void CheckFlavour(std::string_view input, LogFlavour flavour) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string_view input(reinterpret_cast<const char*>(data), size);
+  const std::string_view input = trqx::fuzz::Bytes(data, size);
   CheckFlavour(input, LogFlavour::kClient);
   CheckFlavour(input, LogFlavour::kServer);
   // Most inputs are not record-sized; the same bytes fitted to a record reach the parser.

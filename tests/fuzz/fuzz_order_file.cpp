@@ -9,25 +9,22 @@
 
 #include "download/order_file.h"
 #include "download/record_reader.h"
+#include "support/fields.h"
+#include "support/fuzz_target.h"
 
 namespace {
 
-void Check(bool condition) {
-  if (!condition) {
-    __builtin_trap();
-  }
-}
-
-trqx::OstraneField Field(int type) {
-  trqx::OstraneField field;
-  field.m_type = type;
-  field.m_category = trqx::kCategoryDownload;
-  return field;
-}
+using trqx::fuzz::Check;
 
 // A Type 27 field and a cache field, neither with a column, before the Basket ID in column 2.
-const std::vector<trqx::OstraneField> kFields{Field(15), Field(27), Field(13),
-                                              Field(17), Field(25), Field(26)};
+const std::vector<trqx::OstraneField> kFields = trqx::Fields({
+    {.type = 15, .category = trqx::kCategoryDownload},
+    {.type = 27, .category = trqx::kCategoryDownload},
+    {.type = 13, .category = trqx::kCategoryDownload},
+    {.type = 17, .category = trqx::kCategoryDownload},
+    {.type = 25, .category = trqx::kCategoryDownload},
+    {.type = 26, .category = trqx::kCategoryDownload},
+});
 constexpr std::size_t kBasketColumn = 2;
 
 }  // namespace

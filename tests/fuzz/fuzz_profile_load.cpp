@@ -6,14 +6,15 @@
 #include <string>
 
 #include "foundation/archive.h"
+#include "support/fuzz_target.h"
 #include "upload/user_profile.h"
 #include "upload_fuzz_setup.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace trqx;
   const FieldFormatRegistry& format = fuzz::UploadFuzzFields();
-  const std::string path = fuzz::FuzzFolder() + "/qxu.pfl";
-  fuzz::WriteFile(path, data, size);
+  const std::string path = fuzz::FuzzFolder().File("qxu.pfl");
+  fuzz::Check(WriteWholeFile(path, fuzz::Bytes(data, size)));
 
   UserProfile profile(format, size % 2 == 0);
   CFileError error;

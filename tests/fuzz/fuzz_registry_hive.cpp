@@ -1,46 +1,22 @@
 // Reads any text as a registry hive file, then writes a value into it and checks that the
 // write changed nothing else that could be read.
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "foundation/registry.h"
+#include "support/fuzz_target.h"
 
 namespace {
 
 using trqx::Registry;
 using trqx::RegistryHive;
+using trqx::fuzz::Check;
 
-void Check(bool condition) {
-  if (!condition) {
-    std::abort();
-  }
-}
-
-// A folder of its own on a memory file system, holding the hive files.
-const std::string& Folder() {
-  static const std::string folder = [] {
-    std::string pattern = "/dev/shm/trqx-registry-fuzz-XXXXXX";
-    if (::mkdtemp(pattern.data()) == nullptr) {
-      std::abort();
-    }
-    return pattern;
-  }();
-  return folder;
-}
-
+// The hive files lie in the fuzz folder.
 trqx::IniRegistry& Hives() {
-  static trqx::IniRegistry registry(Folder());
+  static trqx::IniRegistry registry(trqx::fuzz::FuzzFolder().Path());
   return registry;
-}
-
-void RemoveFolder() {
-  ::unlink((Folder() + "/HKEY_CURRENT_USER").c_str());
-  ::rmdir(Folder().c_str());
 }
 
 struct Reading {
@@ -60,16 +36,8 @@ Reading Read(const std::string& key, const std::string& name) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  // Registered after the folder's name exists, so it runs before the name is destroyed.
-  static const bool cleanup = (Folder(), std::atexit(RemoveFolder) == 0);
-  (void)cleanup;
-  const std::string path = Folder() + "/HKEY_CURRENT_USER";
-  if (std::FILE* file = std::fopen(path.c_str(), "wb")) {
-    std::fwrite(data, 1, size, file);
-    std::fclose(file);
-  } else {
-    std::abort();
-  }
+  const std::string path = trqx::fuzz::FuzzFolder().File("HKEY_CURRENT_USER");
+  Check(trqx::WriteWholeFile(path, trqx::fuzz::Bytes(data, size)));
 
   const Reading parentValue = Read("K", "A");
   const Reading rootValue = Read("", "A");
@@ -85,22 +53,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Check(Read("", "A") == rootValue);
 
   // Writing the same value again leaves the file as it is.
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  Check(file != nullptr);
-  std::string first;
-  for (int c; (c = std::fgetc(file)) != EOF;) {
-    first.push_back(static_cast<char>(c));
-  }
-  std::fclose(file);
+  const std::string first = trqx::ReadWholeFile(path);
   Check(Hives().WriteString(RegistryHive::kCurrentUser, "K\\Sub", "B", "xyz") ==
         Registry::kSuccess);
-  file = std::fopen(path.c_str(), "rb");
-  Check(file != nullptr);
-  std::string second;
-  for (int c; (c = std::fgetc(file)) != EOF;) {
-    second.push_back(static_cast<char>(c));
-  }
-  std::fclose(file);
-  Check(first == second);
+  Check(trqx::ReadWholeFile(path) == first);
   return 0;
 }

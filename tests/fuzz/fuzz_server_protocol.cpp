@@ -11,6 +11,7 @@
 
 #include "../foundation/protocol/protocol_fakes.h"
 #include "foundation/protocol/server_link.h"
+#include "support/fuzz_target.h"
 
 namespace {
 
@@ -24,11 +25,7 @@ namespace wire = trqx::wire;
 constexpr const char* kDirectory = "Remote/Remote0000001";
 const std::string kPrefix = std::string(kDirectory) + "/stemvexo";
 
-void Check(bool condition) {
-  if (!condition) {
-    __builtin_trap();
-  }
-}
+using trqx::fuzz::Check;
 
 void CheckMessage(const std::string& message) {
   if (message.empty()) {
@@ -93,13 +90,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       case 1:
       case 2: {
         // A received chunk of up to 255 bytes, or of everything left.
-        std::size_t length = op % 8 == 2 ? size - at : (at < size ? data[at++] : 0);
-        if (length > size - at) {
-          length = size - at;
-        }
         events.clear();
-        link.Receive(std::string_view(reinterpret_cast<const char*>(data + at), length), events);
-        at += length;
+        link.Receive(trqx::fuzz::NextChunk(trqx::fuzz::Bytes(data, size), at, op % 8 == 2), events);
         for (const CServerEvent& event : events) {
           CheckSpoolName(event.m_spoolFileName);
           if (event.m_outcome == ServerOutcome::kFileReceived) {

@@ -5,10 +5,12 @@
 #include <sstream>
 #include <string>
 
-#include "client/client_test_support.h"
 #include "foundation/client_strings.h"
 #include "settings/internal_settings.h"
 #include "settings/settings_file.h"
+#include "support/recording_log.h"
+#include "support/scoped_env.h"
+#include "support/scratch_folder.h"
 
 namespace trqx {
 namespace {

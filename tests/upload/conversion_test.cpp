@@ -2,6 +2,9 @@
 
 #include <cmath>
 
+#include "support/fields.h"
+#include "support/scratch_folder.h"
+#include "support/upload_request.h"
 #include "upload/field_pipeline.h"
 #include "upload/fixed_mapping.h"
 #include "upload/grid_mapping.h"

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "foundation/archive.h"
+#include "support/fields.h"
+#include "support/scratch_folder.h"
 #include "upload/fixed_mapping.h"
 #include "upload/grid_mapping.h"
 #include "upload/user_profile.h"

@@ -6,6 +6,20 @@
 
 namespace trqx {
 
+namespace {
+
+// Every IPv4 interface: the host name's own address may be one no other machine reaches
+// (Debian maps it to 127.0.1.1); ClientList still decides who is served.
+sockaddr_in AnyInterfaceAddress(std::uint16_t port) {
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_ANY);
+  address.sin_port = htons(port);
+  return address;
+}
+
+}  // namespace
+
 CAcceptTask::CAcceptTask(std::mutex& lock, const TaskMessages& messages,
                          const AcceptLoopMessages& acceptMessages)
     : CWorkerTask(lock, accept_task::kCodes, messages, true), m_acceptMessages(acceptMessages) {}
@@ -22,12 +36,11 @@ void CAcceptTask::Configure(std::uint16_t port, int backlog) {
 bool CAcceptTask::Run() {
   m_listeningPort = 0;
   CSysErrorInfo error;
-  sockaddr_in address{};
   CSysSocket listener;
   CSocketEvents events;
-  if (!MakeLocalHostAddress(m_port, address, error) || !listener.Create(error) ||
-      !listener.AllowAddressReuse(error) || !listener.Bind(address, error) ||
-      !listener.Listen(m_backlog, error) || !events.Select(listener, kMaskListen, error)) {
+  if (!listener.Create(error) || !listener.AllowAddressReuse(error) ||
+      !listener.Bind(AnyInterfaceAddress(m_port), error) || !listener.Listen(m_backlog, error) ||
+      !events.Select(listener, kMaskListen, error)) {
     LogSystemError(error);
     return false;
   }

@@ -14,11 +14,11 @@ struct AcceptLoopMessages {
   std::uint32_t m_unexpectedClose = 0;  // the listening socket was closed under the task
 };
 
-// The server's accept task: listens on this host's address (MakeLocalHostAddress) and
-// hands every accepted socket to the owner (accept_task::kClientAccepted, sent: the owner
-// takes notice.m_socket over by moving from it, or lets it be closed, and notice.m_text is
-// the peer's dotted address). The wake event starts set; stopping ends the task in good
-// state.
+// The server's accept task: listens on every IPv4 interface (INADDR_ANY) at the configured
+// port, with SO_REUSEADDR, and hands every accepted socket to the owner
+// (accept_task::kClientAccepted, sent: the owner takes notice.m_socket over by moving from
+// it, or lets it be closed, and notice.m_text is the peer's dotted address). The wake event
+// starts set; stopping ends the task in good state.
 class CAcceptTask : public CWorkerTask {
  public:
   CAcceptTask(std::mutex& lock, const TaskMessages& messages,

@@ -29,8 +29,6 @@ inline constexpr std::string_view kCloseSocket = "int closesocket(SOCKET)";
 // The socket library needs no start or end here; the texts stay with the library calls.
 inline constexpr std::string_view kStartup = "int WSAStartup(WORD, LPWSADATA)";
 inline constexpr std::string_view kCleanup = "int WSACleanup()";
-inline constexpr std::string_view kGetComputerName = "GetComputerName(LPCTSTR, DWORD *)";
-inline constexpr std::string_view kGetHostByName = "struct HOSTENT *gethostbyname(const char *)";
 inline constexpr std::string_view kRecv = "int recv(SOCKET, char *, int, int)";
 inline constexpr std::string_view kSend = "int send(SOCKET, const char *, int, int)";
 inline constexpr std::string_view kSocket = "int socket(AF_INET, SOCK_STREAM, 0)";
@@ -45,6 +43,7 @@ inline constexpr std::string_view kEventSelect = "BOOL WSAEventSelect(SOCKET, WS
 inline constexpr std::string_view kEnumNetworkEvents = "int WSAEnumNetworkEvents(...)";
 inline constexpr std::string_view kBeginThread = "AfxBeginThread";
 inline constexpr std::string_view kWaitThread = "WaitForSingleObject(...)";
+inline constexpr std::string_view kWaitQueue = "WaitForSingleObject";
 inline constexpr std::string_view kThreadExitCode = "GetThreadExitCode(...)";
 inline constexpr std::string_view kCreateEvent = "CreateEvent(...)";
 inline constexpr std::string_view kCloseEvent = "CloseEvent(...)";

@@ -73,6 +73,22 @@ bool CSysEvent::IsSet() const {
   return ::poll(&entry, 1, 0) == 1 && (entry.revents & POLLIN) != 0;
 }
 
+bool CSysEvent::Wait(int timeoutMs, std::string_view callText, bool& set, CSysErrorInfo& error,
+                     const CSysEvent* also) const {
+  pollfd entries[2] = {{m_fd, POLLIN, 0}, {also != nullptr ? also->m_fd : -1, POLLIN, 0}};
+  for (;;) {
+    const int ready = ::poll(entries, 2, timeoutMs < 0 ? -1 : timeoutMs);
+    if (ready >= 0) {
+      set = ready > 0;
+      return true;
+    }
+    if (errno != EINTR) {
+      error.Set(static_cast<std::uint32_t>(errno), callText);
+      return false;
+    }
+  }
+}
+
 bool CSysEvent::Close(CSysErrorInfo& error, std::string_view callText) {
   if (m_fd < 0) {
     return true;

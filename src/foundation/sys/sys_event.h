@@ -26,6 +26,10 @@ class CSysEvent {
   bool Reset(CSysErrorInfo& error);
   // Whether the event is set now (a poll that does not wait). False without a handle.
   bool IsSet() const;
+  // Waits up to timeoutMs (negative: no limit) until this event or also (when given) is
+  // set; set tells whether one is. A failing wait fills error with callText and the code.
+  bool Wait(int timeoutMs, std::string_view callText, bool& set, CSysErrorInfo& error,
+            const CSysEvent* also = nullptr) const;
   // Closes the handle (no handle afterwards); callText names the call in a failure, which
   // is "CloseEvent(...)" except for the server's queue event ("CloseHandle(...)").
   bool Close(CSysErrorInfo& error, std::string_view callText = sys_call::kCloseEvent);

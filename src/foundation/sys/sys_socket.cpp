@@ -2,14 +2,12 @@
 
 #include <arpa/inet.h>
 #include <fcntl.h>
-#include <netdb.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <array>
 #include <cerrno>
-#include <climits>
 #include <cstring>
 
 #include "foundation/sys/sys_event.h"
@@ -201,31 +199,6 @@ bool SocketLibraryStart(std::uint16_t& version, CSysErrorInfo& /*error*/) {
 }
 
 bool SocketLibraryEnd(CSysErrorInfo& /*error*/) {
-  return true;
-}
-
-bool MakeLocalHostAddress(std::uint16_t port, sockaddr_in& address, CSysErrorInfo& error) {
-  // The whole host name is used: Windows computer names have at most 15 characters, host
-  // names here may be longer, and a cut name would not resolve.
-  std::array<char, HOST_NAME_MAX + 1> name{};
-  if (::gethostname(name.data(), name.size() - 1) != 0) {
-    error.Set(Errno(), sys_call::kGetComputerName);
-    return false;
-  }
-  addrinfo hints{};
-  hints.ai_family = AF_INET;
-  hints.ai_socktype = SOCK_STREAM;
-  addrinfo* found = nullptr;
-  int result = ::getaddrinfo(name.data(), nullptr, &hints, &found);
-  if (result != 0 || found == nullptr) {
-    error.Set(static_cast<std::uint32_t>(result < 0 ? -result : result), sys_call::kGetHostByName);
-    return false;
-  }
-  address = {};
-  address.sin_family = AF_INET;
-  address.sin_addr = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr;
-  address.sin_port = htons(port);
-  ::freeaddrinfo(found);
   return true;
 }
 

@@ -78,10 +78,6 @@ inline constexpr std::uint16_t kSocketVersion = 0x0002;
 bool SocketLibraryStart(std::uint16_t& version, CSysErrorInfo& error);
 bool SocketLibraryEnd(CSysErrorInfo& error);
 
-// The server's listening address: this host's name, its first IPv4 address, the port.
-// Fails with "GetComputerName(LPCTSTR, DWORD *)" (errno) or
-// "struct HOSTENT *gethostbyname(const char *)" (the resolver's EAI_ code, made positive).
-bool MakeLocalHostAddress(std::uint16_t port, sockaddr_in& address, CSysErrorInfo& error);
 // The client's server address from dotted IPv4 text only (no name is looked up); false
 // when the text is no dotted address.
 bool MakeClientAddress(std::string_view dottedText, std::uint16_t port, sockaddr_in& address);

@@ -5,13 +5,18 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <random>
 #include <set>
 
+#include "foundation/client_strings.h"
+#include "foundation/protocol/connection_task.h"
 #include "foundation/protocol/loopback_harness.h"
+#include "foundation/protocol/session_task.h"
+#include "foundation/server_strings.h"
 
 namespace trqx {
 namespace {
@@ -31,8 +36,8 @@ struct Pair {
   std::mutex clientLock;
   loopback::NoticeRecord client;
   loopback::NoticeRecord server;
-  std::unique_ptr<loopback::ClientConnectionTask> clientTask;
-  std::unique_ptr<loopback::ServerSessionTask> session;
+  std::unique_ptr<CConnectionTask> clientTask;
+  std::unique_ptr<CSessionTask> session;
 };
 
 class LoopbackTest : public ::testing::Test {
@@ -54,24 +59,27 @@ class LoopbackTest : public ::testing::Test {
     all.erase(std::remove(all.begin(), all.end(), nullptr), all.end());
     return all;
   }
-  void StartClient(Pair& pair) {
-    pair.clientTask = std::make_unique<loopback::ClientConnectionTask>(
-        pair.clientLock, std::make_unique<CDiskUploadSource>());
+  void MakeClient(Pair& pair) {
+    pair.clientTask =
+        std::make_unique<CConnectionTask>(pair.clientLock, std::make_unique<CDiskUploadSource>());
     pair.clientTask->SetOwner(&m_loop, task_message::kClientConnection, pair.client.Handler());
     pair.clientTask->SetClock(m_clock);
+  }
+  void StartClient(Pair& pair) {
+    MakeClient(pair);
     CSysErrorInfo error;
-    ASSERT_TRUE(pair.clientTask->Prepare(m_listener.Port(), "alice", "secret"));
+    ASSERT_TRUE(loopback::ConnectAndAdopt(*pair.clientTask, m_listener.Port(), "alice", "secret"));
     ASSERT_TRUE(pair.clientTask->Start(error));
   }
   void StartSession(Pair& pair) {
     CSysSocket accepted;
     ASSERT_TRUE(m_listener.Accept(accepted));
-    pair.session = std::make_unique<loopback::ServerSessionTask>(
-        m_serverLock, std::make_unique<CDiskSpoolFile>(), m_counter);
+    pair.session =
+        std::make_unique<CSessionTask>(m_serverLock, std::make_unique<CDiskSpoolFile>(), m_counter);
     pair.session->SetOwner(&m_loop, task_message::kServerSession, pair.server.Handler());
     pair.session->SetClock(m_clock);
-    pair.session->Prepare(std::move(accepted), "alice", "secret", m_root.string(), "ftpuser",
-                          wire::kStatusShowText, "Queue is slow");
+    pair.session->Adopt(std::move(accepted), "alice", "secret", m_root.string(), "ftpuser",
+                        wire::kStatusShowText, "Queue is slow");
     CSysErrorInfo error;
     ASSERT_TRUE(pair.session->Start(error));
   }
@@ -90,9 +98,7 @@ class LoopbackTest : public ::testing::Test {
   }
   // The test plays a client on a raw socket, served by the pair's session.
   void ConnectRawClient(Pair& pair, CSysSocket& client) {
-    CSysErrorInfo error;
-    ASSERT_TRUE(client.Create(error));
-    client.Connect(loopback::LoopbackAddress(m_listener.Port()), error);
+    ASSERT_NE(loopback::BeginConnect(client, m_listener.Port()), SocketIo::kFailed);
     StartSession(pair);
     ASSERT_EQ(Read(client, wire::kGreetingLength), wire::MakeGreeting());
   }
@@ -157,9 +163,9 @@ TEST_F(LoopbackTest, TwoWholeSessionsSideBySideWithAbortCancelAndOrderlyCloseFro
                   [&] { return random() % 50 ? static_cast<char>(' ' + random() % 95) : '\n'; });
     CFileError error;
     for (Pair* pair : {&m_a, &m_b}) {
-      ASSERT_TRUE(pair->clientTask->SendFile(
-          WriteUpload(std::to_string(number) + (pair == &m_a ? "a" : "b"), content), number,
-          error));
+      const std::string path =
+          WriteUpload(std::to_string(number) + (pair == &m_a ? "a" : "b"), content);
+      ASSERT_TRUE(pair->clientTask->SendFile(path, path, number, error));
     }
     if (number == 4) {
       // A delivery report for the previous upload while this one is in flight.
@@ -185,14 +191,15 @@ TEST_F(LoopbackTest, TwoWholeSessionsSideBySideWithAbortCancelAndOrderlyCloseFro
   // the whole file after them is handed on.
   const std::string big = WriteUpload("big", std::string(8u << 20, 'x'));
   CFileError error;
-  ASSERT_TRUE(m_b.clientTask->SendFile(big, 5, error));
+  ASSERT_TRUE(m_b.clientTask->SendFile(big, big, 5, error));
   ASSERT_TRUE(m_b.clientTask->Request([](auto& link) { return link.AbortTransfer(); }));
   ASSERT_TRUE(RunUntil([&] { return m_b.client.Count(client_task::kCancelAcknowledged) == 1; }));
   EXPECT_LT(fs::file_size(m_root / "ftpuservexo010.inc"), 8u << 20);
-  ASSERT_TRUE(m_b.clientTask->SendFile(big, 6, error));
+  ASSERT_TRUE(m_b.clientTask->SendFile(big, big, 6, error));
   ASSERT_TRUE(m_b.clientTask->Request([](auto& link) { return link.Cancel(); }));
   ASSERT_TRUE(RunUntil([&] { return m_b.client.Count(client_task::kCancelAcknowledged) == 2; }));
-  ASSERT_TRUE(m_b.clientTask->SendFile(WriteUpload("small", "after the cancel\n"), 7, error));
+  const std::string small = WriteUpload("small", "after the cancel\n");
+  ASSERT_TRUE(m_b.clientTask->SendFile(small, small, 7, error));
   ASSERT_TRUE(RunUntil([&] { return m_b.client.Count(client_task::kFileAcknowledged) == 6; }));
   ASSERT_EQ(m_b.server.Count(session_task::kFileReceived), 6);
   EXPECT_EQ(ReadFile(m_b.server.Of(session_task::kFileReceived).back().m_text),
@@ -245,14 +252,36 @@ TEST_F(LoopbackTest, ClientsEndAStuckSendAfter20sAndCloseHardAfter30s) {
   EXPECT_EQ(Read(neverCloses, wire::kLoginLength + wire::kCloseLength),
             wire::MakeLogin("alice", "secret") + wire::MakeClose('1'));
   CFileError fileError;
-  ASSERT_TRUE(
-      m_b.clientTask->SendFile(WriteUpload("big.inc", std::string(16u << 20, 'x')), 1, fileError));
+  const std::string big = WriteUpload("big.inc", std::string(16u << 20, 'x'));
+  ASSERT_TRUE(m_b.clientTask->SendFile(big, big, 1, fileError));
   ASSERT_TRUE(AdvanceUntil(
       21, [&] { return m_a.clientTask->ExitCode() == 0 && m_b.clientTask->ExitCode() == 1; }));
   const CTaskLog last = m_a.client.Of(client_task::kLogEntry).back().m_log;
   EXPECT_TRUE(last.m_number == client_strings::kMsgConnectionHardClose &&
               last.m_level == kLogWarning);
   EXPECT_TRUE(m_b.client.HasLog(client_task::kLogEntry, client_strings::kMsgTimeoutSendingMessage));
+}
+
+TEST_F(LoopbackTest, AConnectStillUnderWayWhenAdoptedThatTheServerRefusesIsAConnectEventError) {
+  loopback::LoopbackListener full;
+  ASSERT_TRUE(full.Open(0, 0));
+  // One connection fills a backlog of 0: the next connect waits for its SYN to be retried.
+  CSysSocket queued;
+  ASSERT_NE(loopback::BeginConnect(queued, full.Port()), SocketIo::kFailed);
+  ASSERT_TRUE(loopback::Poll(queued.Handle(), POLLOUT, 10000));
+  CSysSocket pending;
+  ASSERT_EQ(loopback::BeginConnect(pending, full.Port()), SocketIo::kWouldBlock);
+  MakeClient(m_a);
+  m_a.clientTask->Adopt(std::move(pending), true, "alice", "secret");
+  CSysErrorInfo error;
+  ASSERT_TRUE(m_a.clientTask->Start(error));
+  full.Close();  // the retried SYN is refused
+  ASSERT_TRUE(RunUntil([&] { return m_a.clientTask->ExitCode() == 1; }));
+  const std::vector<CTaskNotice> logs = m_a.client.Of(client_task::kLogEntry);
+  ASSERT_FALSE(logs.empty());
+  EXPECT_EQ(logs[0].m_log.m_number, client_strings::kMsgSocketEventError);
+  EXPECT_EQ(logs[0].m_log.m_args,
+            (std::vector<std::string>{std::to_string(ECONNREFUSED), "FD_CONNECT"}));
 }
 
 }  // namespace

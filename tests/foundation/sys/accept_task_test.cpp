@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <vector>
 
 #include "sys_test_support.h"
@@ -11,7 +12,17 @@ namespace {
 
 using namespace std::chrono_literals;
 
-TEST(AcceptTaskTest, HandsTwoClientsToTheOwnerAndEndsWellOnStop) {
+// The task listens on every interface: a client of the loopback address reaches it, and so
+// does one of another local address (127.0.0.2, which Linux routes to lo as well).
+struct ClientRow {
+  const char* m_connectTo;
+};
+constexpr ClientRow kClients[] = {
+    {.m_connectTo = "127.0.0.1"},
+    {.m_connectTo = "127.0.0.2"},
+};
+
+TEST(AcceptTaskTest, HandsClientsOfEveryLocalAddressToTheOwnerAndEndsWellOnStop) {
   test::Owner owner;
   std::vector<CSysSocket> accepted;
   CAcceptTask task(owner.m_ownerLock, {kCategoryServer, 113}, {147, 148});
@@ -26,19 +37,22 @@ TEST(AcceptTaskTest, HandsTwoClientsToTheOwnerAndEndsWellOnStop) {
   CSysErrorInfo error;
   ASSERT_TRUE(task.Start(error));
   ASSERT_TRUE(owner.m_owner.RunUntil([&] { return task.ListeningPort() != 0; }, 10s));
-  sockaddr_in address{};
-  ASSERT_TRUE(MakeLocalHostAddress(task.ListeningPort(), address, error));
-  CSysSocket clients[2];
-  for (CSysSocket& client : clients) {
-    ASSERT_TRUE(client.Create(error));
-    ASSERT_NE(client.Connect(address, error), SocketIo::kFailed);
+  CSysSocket clients[std::size(kClients)];
+  for (std::size_t i = 0; i < std::size(kClients); ++i) {
+    SCOPED_TRACE(kClients[i].m_connectTo);
+    sockaddr_in address{};
+    ASSERT_TRUE(MakeClientAddress(kClients[i].m_connectTo, task.ListeningPort(), address));
+    ASSERT_TRUE(clients[i].Create(error));
+    ASSERT_NE(clients[i].Connect(address, error), SocketIo::kFailed);
+    ASSERT_TRUE(owner.m_owner.RunUntil([&] { return accepted.size() == i + 1; }, 10s));
+    sockaddr_in reached{}, client{};
+    ASSERT_TRUE(accepted[i].LocalAddress(reached));
+    ASSERT_TRUE(clients[i].LocalAddress(client));
+    EXPECT_EQ(DottedAddress(reached), kClients[i].m_connectTo);
+    EXPECT_EQ(owner.m_notices.m_notices[1 + i].m_text, DottedAddress(client));
+    ASSERT_TRUE(test::SendSome(accepted[i], "k"));  // the socket taken is a live connection
+    EXPECT_EQ(test::ReadBytes(clients[i], 1), "k");
   }
-  ASSERT_TRUE(owner.m_owner.RunUntil([&] { return accepted.size() == 2; }, 10s));
-  for (int i = 0; i < 2; ++i) {  // the sockets taken are live connections to the clients
-    EXPECT_EQ(owner.m_notices.m_notices[1 + i].m_text, DottedAddress(address));
-    ASSERT_TRUE(test::SendSome(accepted[i], "k"));
-  }
-  EXPECT_EQ(test::ReadBytes(clients[0], 1) + test::ReadBytes(clients[1], 1), "kk");
   ASSERT_TRUE(task.Stop(CWorkerTask::kInfinite, error));
   owner.m_owner.RunPending();
   EXPECT_EQ(owner.m_notices.Codes(),

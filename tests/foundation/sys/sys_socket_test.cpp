@@ -15,7 +15,8 @@ TEST(SysSocketTest, FailingCallsReportTheirErrorAndCallText) {
   sockaddr_in address{};
   ASSERT_TRUE(test::Listen(listener, address));
   CSysErrorInfo error;
-  ASSERT_TRUE(second.Create(error) && second.AllowAddressReuse(error));
+  ASSERT_TRUE(second.Create(error));
+  ASSERT_TRUE(second.AllowAddressReuse(error));
   EXPECT_FALSE(second.Bind(address, error));  // reuse never shares it
   EXPECT_EQ(error.m_code, static_cast<std::uint32_t>(EADDRINUSE));
   EXPECT_EQ(error.m_function, "int bind(SOCKET, const struct sockaddress *, int)");
@@ -28,7 +29,8 @@ TEST(SysSocketTest, FailingCallsReportTheirErrorAndCallText) {
   EXPECT_EQ(unconnected.Send("x", 1, count, error), SocketIo::kFailed);  // and no SIGPIPE
   EXPECT_EQ(error.m_function, "int send(SOCKET, const char *, int, int)");
   // A connect to a port nobody listens on is refused at once or as the connect event's error.
-  ASSERT_TRUE(listener.Close(error) && client.Create(error));
+  ASSERT_TRUE(listener.Close(error));
+  ASSERT_TRUE(client.Create(error));
   SocketIo io = client.Connect(address, error);
   if (io == SocketIo::kFailed) {
     EXPECT_EQ(error.m_code, static_cast<std::uint32_t>(ECONNREFUSED));
@@ -38,11 +40,13 @@ TEST(SysSocketTest, FailingCallsReportTheirErrorAndCallText) {
   CSocketEvents events;
   CNetworkEvents occurred;
   bool woken = true;
-  ASSERT_TRUE(io == SocketIo::kWouldBlock && events.Select(client, kMaskClient, error));
+  ASSERT_EQ(io, SocketIo::kWouldBlock);
+  ASSERT_TRUE(events.Select(client, kMaskClient, error));
   events.SetConnecting(true);
-  ASSERT_TRUE(events.Wait(nullptr, 5000, sys_call::kWaitSocketLoop, woken, error) &&
-              events.Enumerate(occurred, error));
-  EXPECT_TRUE(occurred.Has(kFdConnect) && occurred.Error(kFdConnect) == ECONNREFUSED);
+  ASSERT_TRUE(events.Wait(nullptr, 5000, sys_call::kWaitSocketLoop, woken, error));
+  ASSERT_TRUE(events.Enumerate(occurred, error));
+  ASSERT_TRUE(occurred.Has(kFdConnect));
+  EXPECT_EQ(occurred.Error(kFdConnect), ECONNREFUSED);
 }
 
 }  // namespace

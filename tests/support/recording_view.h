@@ -1,21 +1,13 @@
 #pragma once
 
-#include <ctime>
+// Header-only: users link the download layer they test.
+
 #include <string>
 #include <vector>
 
 #include "download/download_view.h"
-#include "foundation/field_format.h"
 
 namespace trqx {
-
-// Noon of 6 March 2026, local time: cache files of that day are named 03-06-26<basket>.cch.
-inline std::time_t March6th2026() {
-  std::tm local{};
-  strptime("2026-03-06 12", "%Y-%m-%d %H", &local);
-  local.tm_isdst = -1;
-  return std::mktime(&local);
-}
 
 // Records what the converter's logic shows.
 class RecordingView : public DownLoadView {
@@ -45,14 +37,6 @@ inline std::vector<std::string> FullProgressTexts() {
   }
   texts.push_back("- DownLoading Complete -");
   return texts;
-}
-
-inline OstraneField Field(std::string name, int type, int category = kCategoryDownload) {
-  OstraneField field;
-  field.m_name = std::move(name);
-  field.m_type = type;
-  field.m_category = category;
-  return field;
 }
 
 }  // namespace trqx
