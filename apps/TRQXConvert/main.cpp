@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "console/convert_console.h"
+#include "console/convert/convert_console.h"
 #include "foundation/registry.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "console/convert_console.h"
+#include "console/convert/convert_console.h"
 
 #include "client/client_startup.h"
 #include "client/upload_convert.h"
