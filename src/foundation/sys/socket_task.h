@@ -52,8 +52,6 @@ enum class LoopAction {
 // go of it. Time is whole seconds of the injectable clock, passed to the hooks as now.
 class CSocketTask : public CWorkerTask {
  public:
-  using Clock = WallClock;
-
   // TCP keeps no message boundaries, so the read size carries no behaviour; 4096 bytes a
   // read (where the Windows loop read 250) lets a file transfer run at about three times
   // the speed on loopback, and larger reads gain nothing more.
