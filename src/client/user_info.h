@@ -4,12 +4,10 @@
 
 #include "foundation/log_file.h"
 #include "foundation/registry.h"
+#include "foundation/user_info.h"
 #include "settings/internal_settings.h"
 
 namespace trqx {
-
-// Where the vendor's terminal software keeps the desk user's identity.
-inline constexpr const char* kUserInfoKey = "Software\\Norvane L.P.\\User Info";
 
 // The registry serial number (at most 30 characters): the machine's value, else the
 // user's. When neither can be read, logs message 137 (ERROR) and returns an empty text.

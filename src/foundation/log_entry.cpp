@@ -71,9 +71,9 @@ std::string_view CategoryColumn(std::uint16_t category, LogFlavour flavour) {
   return kCategoryTexts[category];
 }
 
-// The template with "%1" (and, with two or more arguments, "%2") replaced in one pass, so
-// that an argument holding "%2" is not replaced again.
-std::string Substitute(std::string_view pattern, const std::vector<std::string>& args) {
+}  // namespace
+
+std::string SubstituteArguments(std::string_view pattern, const std::vector<std::string>& args) {
   const std::string_view first = args.empty() ? std::string_view(" ") : args[0];
   const bool hasSecond = args.size() >= 2;
   std::string out;
@@ -94,6 +94,8 @@ std::string Substitute(std::string_view pattern, const std::vector<std::string>&
   }
   return out;
 }
+
+namespace {
 
 // Control characters (a line feed in a file name, say) would split the record's line.
 void BlankControls(std::string& text) {
@@ -128,7 +130,7 @@ CLogEntry::CLogEntry(std::time_t time, LogLevel level, LogCategory category, std
   }
   m_date = Fitted(date, kDateLength);
   m_time = Fitted(clock, kTimeLength);
-  std::string text = Substitute(table.Text(number), args);
+  std::string text = SubstituteArguments(table.Text(number), args);
   BlankControls(text);
   m_text = Fitted(text, kTextLength);
 }

@@ -8,6 +8,7 @@
 
 #include "client/user_info.h"
 #include "foundation/client_strings.h"
+#include "foundation/user_info.h"
 #include "settings/internal_settings.h"
 #include "support/fake_registry.h"
 #include "support/recording_log.h"
