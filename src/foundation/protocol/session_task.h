@@ -32,6 +32,11 @@ class CSessionTask : public CLinkTask<CServerLink, CServerEvent> {
              const std::string& directory, const std::string& stem,
              char statusFlag = wire::kStatusNormal, const std::string& statusText = "System OK");
 
+  // Delivery reports queued and not yet taken for sending. Takes the shared lock.
+  std::size_t PendingReports() {
+    return Locked([](CServerLink& link) { return link.PendingReports(); });
+  }
+
  protected:
   bool React(const CServerEvent& event, LoopAction& action) override;
   LoopAction TakeNextMessage(std::time_t now, std::string& message) override;

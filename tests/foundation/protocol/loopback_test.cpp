@@ -13,6 +13,7 @@
 #include <set>
 
 #include "foundation/client_strings.h"
+#include "foundation/clock.h"
 #include "foundation/protocol/connection_task.h"
 #include "foundation/protocol/loopback_harness.h"
 #include "foundation/protocol/session_task.h"
@@ -140,7 +141,7 @@ class LoopbackTest : public ::testing::Test {
   fs::path m_sessionFolder = m_root;  // where sessions write their spool files
   ManualEventLoop m_loop;
   std::atomic<std::time_t> m_now{1'000'000};
-  CSocketTask::Clock m_clock = [this] { return m_now.load(); };
+  WallClock m_clock = [this] { return m_now.load(); };
   std::mutex m_serverLock;  // shared by all sessions, as on the server
   CSpoolCounter m_counter;
   loopback::LoopbackListener m_listener;
