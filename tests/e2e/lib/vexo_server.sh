@@ -20,9 +20,10 @@
 #     program takes the port first, it tries again on another, up to 5 times. Sets NAME_PORT,
 #     NAME_PID, NAME_OUT and NAME_ERR (its stdout and stderr files, VEXOServer.out and
 #     VEXOServer.err in FOLDER). Returns 1 if it did not come up.
-#   vexo_server_stop NAME
-#     sends SIGTERM, waits up to 10 s for the exit (then SIGKILL) and sets NAME_RC to the exit
-#     code. Does nothing when NAME is not running; call it from the script's EXIT trap too.
+#   vexo_server_stop NAME [SECONDS]
+#     sends SIGTERM, waits up to SECONDS (default 10) for the exit (then SIGKILL) and sets
+#     NAME_RC to the exit code. Does nothing when NAME is not running; call it from the
+#     script's EXIT trap too.
 
 # Defaults of the settings, in the file's member order (read through namerefs).
 # shellcheck disable=SC2034
@@ -140,16 +141,16 @@ vexo_server_start() {
 }
 
 vexo_server_stop() {
-  local pid_var="${1}_PID" tries rc=0
+  local pid_var="${1}_PID" seconds=${2:-10} tries rc=0
   local pid=${!pid_var:-}
   [ -n "$pid" ] || return 0
   kill -TERM "$pid" 2>/dev/null || true
-  for ((tries = 0; tries < 100; tries++)); do
+  for ((tries = 0; tries < seconds * 10; tries++)); do
     vexo_running "$pid" || break
     sleep 0.1
   done
   if vexo_running "$pid"; then
-    echo "VEXOServer $pid did not end within 10 s of SIGTERM; killing it" >&2
+    echo "VEXOServer $pid did not end within $seconds s of SIGTERM; killing it" >&2
     kill -KILL "$pid" 2>/dev/null || true
   fi
   wait "$pid" 2>/dev/null || rc=$?
