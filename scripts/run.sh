@@ -69,7 +69,6 @@ vexo_server_start server "$server" "$build/apps/VEXOServer" CUserSettings.Passwo
   RetryInterval=1000
 echo "== VEXOServer --console --start listening on port $server_PORT in $server, with VEXOSvr.cfg:"
 cat "$server/VEXOSvr.cfg"
-echo
 echo "== Sending $upload with TRQXSend; its delivery report:"
 sent=0
 "$build/apps/TRQXSend" --host 127.0.0.1 --port "$server_PORT" --login VEXOServer --password demo \
