@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "foundation/protocol/connection_task.h"
-#include "foundation/protocol/loopback_harness.h"
+#include "support/loopback_harness.h"
 #include "foundation/sys/event_loop.h"
 #include "server/vexo_server_dlg.h"
 #include "support/current_folder.h"
