@@ -84,6 +84,7 @@ class CVEXOServerDlg {
     ServerView& m_view;
   };
 
+  void StartAcceptTask();
   void OnAcceptNotice(const CTaskNotice& notice);
   void OnFtpNotice(const CTaskNotice& notice);
   void OnSessionNotice(CServerSession* session, const CTaskNotice& notice);
