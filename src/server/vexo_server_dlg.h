@@ -70,6 +70,8 @@ class CVEXOServerDlg {
   FTPPutSettings& FtpSettings() { return m_settings.m_ftp; }
   const CSessionList& Sessions() const { return m_sessions; }
   const CForwardingQueue& Queue() const { return m_queue; }
+  // The lock every task shares; the window only tries it for the counters.
+  std::mutex& SharedLock() { return m_sharedLock; }
   // The port the accept task listens on (0 while it does not).
   std::uint16_t ListeningPort() const { return m_acceptTask.ListeningPort(); }
 

@@ -220,6 +220,19 @@ TEST_F(ServerDlgTest, APrimaryThatFailsSwitchesToTheBackupForLaterUploads) {
   EXPECT_EQ(m_ftp.Hosts(), (std::vector<std::string>{kPrimary, kBackup, kBackup}));
 }
 
+TEST_F(ServerDlgTest, TheCounterRefreshSkipsTicksWhileATaskHoldsTheLock) {
+  auto client = Connect(Serve());
+  std::unique_lock<std::mutex> held(m_dlg->SharedLock());
+  client->Send(Upload("one.inc"), 1);
+  // The loop goes on while the lock is held (no tick waits for it), and shows nothing new.
+  const auto until = std::chrono::steady_clock::now() + 1500ms;
+  m_loop.RunUntil([&] { return std::chrono::steady_clock::now() >= until; }, 3s);
+  EXPECT_EQ(m_view.m_counters[HostRow::kPrimary], "0/0/0");
+  held.unlock();
+  EXPECT_TRUE(RunUntil([&] { return m_view.m_counters[HostRow::kPrimary] == "1/0/0"; }));
+  EXPECT_EQ(client->Reports(), std::vector<std::string>{"1:1"});
+}
+
 TEST_F(ServerDlgTest, BothHostsDownFailAfterOnePassAndTheFileStays) {
   m_ftp.SetLasting(kPrimary, kHostDown);
   m_ftp.SetLasting(kBackup, FtpResult::PutFailed(12003));
