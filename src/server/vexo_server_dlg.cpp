@@ -151,23 +151,36 @@ void CVEXOServerDlg::OnStart() {
   }
   m_view.EnableCommand(ServerCommand::kStart, false);
   m_view.EnableCommand(ServerCommand::kStop, true);
-  m_queue.Clear();
   CSysErrorInfo error;
   bool started = true;
   if (!m_ftpTask.IsRunning()) {
+    // Only a queue no task takes from is cleared: a restart that finds the FTP task running
+    // must not drop the uploads waiting for it.
+    m_queue.Clear();
     started = m_ftpTask.Start(FtpSettings(), m_rowNames[0], m_rowNames[1], error);
     if (!started) {
       LogSystemError(error);
     }
   }
   if (started && !m_acceptTask.IsRunning()) {
-    m_acceptTask.Configure(static_cast<std::uint16_t>(UserSettings().m_port),
-                           UserSettings().m_maxClients);
-    if (!m_acceptTask.Start(error)) {
-      LogSystemError(error);
-    }
+    StartAcceptTask();
   }
   RefreshMenus();
+}
+
+void CVEXOServerDlg::StartAcceptTask() {
+  const CUserSettings& users = UserSettings();
+  CSysErrorInfo error;
+  // The file may hold any number; one that is no port fails as binding it would.
+  if (users.m_port < 0 || users.m_port > 65535) {
+    error.Set(EINVAL, sys_call::kBind);
+    LogSystemError(error);
+    return;
+  }
+  m_acceptTask.Configure(static_cast<std::uint16_t>(users.m_port), users.m_maxClients);
+  if (!m_acceptTask.Start(error)) {
+    LogSystemError(error);
+  }
 }
 
 void CVEXOServerDlg::OnStop() {

@@ -70,6 +70,8 @@ class CVEXOServerDlg {
   FTPPutSettings& FtpSettings() { return m_settings.m_ftp; }
   const CSessionList& Sessions() const { return m_sessions; }
   const CForwardingQueue& Queue() const { return m_queue; }
+  // The lock every task shares; the window only tries it for the counters.
+  std::mutex& SharedLock() { return m_sharedLock; }
   // The port the accept task listens on (0 while it does not).
   std::uint16_t ListeningPort() const { return m_acceptTask.ListeningPort(); }
 
@@ -84,6 +86,7 @@ class CVEXOServerDlg {
     ServerView& m_view;
   };
 
+  void StartAcceptTask();
   void OnAcceptNotice(const CTaskNotice& notice);
   void OnFtpNotice(const CTaskNotice& notice);
   void OnSessionNotice(CServerSession* session, const CTaskNotice& notice);

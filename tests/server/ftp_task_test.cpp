@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "foundation/protocol/loopback_harness.h"
+#include "support/loopback_harness.h"
 #include "foundation/sys/event_loop.h"
 #include "server/ftp_task.h"
 #include "support/fake_ftp_client.h"

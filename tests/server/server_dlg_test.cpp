@@ -9,12 +9,12 @@
 #include <vector>
 
 #include "foundation/protocol/connection_task.h"
-#include "foundation/protocol/loopback_harness.h"
 #include "foundation/sys/event_loop.h"
 #include "server/vexo_server_dlg.h"
 #include "support/current_folder.h"
 #include "support/fake_ftp_client.h"
 #include "support/fake_registry.h"
+#include "support/loopback_harness.h"
 #include "support/recording_server_view.h"
 #include "support/scratch_folder.h"
 
@@ -220,6 +220,19 @@ TEST_F(ServerDlgTest, APrimaryThatFailsSwitchesToTheBackupForLaterUploads) {
   EXPECT_EQ(m_ftp.Hosts(), (std::vector<std::string>{kPrimary, kBackup, kBackup}));
 }
 
+TEST_F(ServerDlgTest, TheCounterRefreshSkipsTicksWhileATaskHoldsTheLock) {
+  auto client = Connect(Serve());
+  std::unique_lock<std::mutex> held(m_dlg->SharedLock());
+  client->Send(Upload("one.inc"), 1);
+  // The loop goes on while the lock is held (no tick waits for it), and shows nothing new.
+  const auto until = std::chrono::steady_clock::now() + 1500ms;
+  m_loop.RunUntil([&] { return std::chrono::steady_clock::now() >= until; }, 3s);
+  EXPECT_EQ(m_view.m_counters[HostRow::kPrimary], "0/0/0");
+  held.unlock();
+  EXPECT_TRUE(RunUntil([&] { return m_view.m_counters[HostRow::kPrimary] == "1/0/0"; }));
+  EXPECT_EQ(client->Reports(), std::vector<std::string>{"1:1"});
+}
+
 TEST_F(ServerDlgTest, BothHostsDownFailAfterOnePassAndTheFileStays) {
   m_ftp.SetLasting(kPrimary, kHostDown);
   m_ftp.SetLasting(kBackup, FtpResult::PutFailed(12003));
@@ -341,6 +354,12 @@ TEST_F(QueuedUploadsTest, ACancelWithdrawsTheQueuedOnesWithOneReport) {
       << "the one being forwarded ends as failed when the server stops";
 }
 
+TEST_F(QueuedUploadsTest, ARestartWhileTheFtpTaskRunsKeepsTheQueue) {
+  auto client = ConnectWithQueue();
+  m_dlg->OnStart();  // as the restart timer does
+  EXPECT_EQ(m_dlg->Queue().Size(), 2u);
+}
+
 TEST_F(QueuedUploadsTest, StoppingReportsEachQueuedUploadWithSix) {
   auto client = ConnectWithQueue();
   m_dlg->OnStop();
@@ -363,6 +382,17 @@ TEST_F(QueuedUploadsTest, ExitWaitsDisabledUntilEveryTaskHasEnded) {
   EXPECT_FALSE(m_dlg->AnyTaskRunning());
   m_dlg->OnStart();
   EXPECT_FALSE(m_dlg->AnyTaskRunning()) << "no Start while exiting";
+}
+
+TEST_F(ServerDlgTest, APortOutsideTheRangeFailsTheAcceptTasksStart) {
+  CServerSettings settings = TestSettings();
+  settings.m_user.m_port = 70000;
+  Open(settings);
+  m_dlg->OnStart();
+  EXPECT_TRUE(m_view.Logged(
+      "System error, code: 22, function: int bind(SOCKET, const struct sockaddress *, int)."));
+  EXPECT_EQ(m_dlg->ListeningPort(), 0);
+  EXPECT_EQ(m_view.m_status[StatusBox::kAccept].m_state, TaskState::kInitial);
 }
 
 TEST_F(ServerDlgTest, HistoryKeepsTheNewest500Rows) {

@@ -13,7 +13,7 @@
 
 #include "console/send/send_run.h"
 #include "console/send/send_tally.h"
-#include "foundation/protocol/loopback_harness.h"
+#include "support/loopback_harness.h"
 #include "foundation/protocol/session_task.h"
 
 namespace trqx {

@@ -15,7 +15,7 @@
 #include "foundation/client_strings.h"
 #include "foundation/clock.h"
 #include "foundation/protocol/connection_task.h"
-#include "foundation/protocol/loopback_harness.h"
+#include "support/loopback_harness.h"
 #include "foundation/protocol/session_task.h"
 #include "foundation/server_strings.h"
 
@@ -50,7 +50,8 @@ class LoopbackTest : public ::testing::Test {
   void TearDown() override {
     CSysErrorInfo error;
     for (CWorkerTask* task : Tasks()) {
-      EXPECT_TRUE(task->Stop(CWorkerTask::kInfinite, error) && !task->IsRunning());
+      EXPECT_TRUE(task->Stop(CWorkerTask::kInfinite, error));
+      EXPECT_FALSE(task->IsRunning());
     }
     fs::remove_all(m_root);
   }
@@ -259,8 +260,8 @@ TEST_F(LoopbackTest, ClientsEndAStuckSendAfter20sAndCloseHardAfter30s) {
   ASSERT_TRUE(AdvanceUntil(
       21, [&] { return m_a.clientTask->ExitCode() == 0 && m_b.clientTask->ExitCode() == 1; }));
   const CTaskLog last = m_a.client.Of(client_task::kLogEntry).back().m_log;
-  EXPECT_TRUE(last.m_number == client_strings::kMsgConnectionHardClose &&
-              last.m_level == kLogWarning);
+  EXPECT_EQ(last.m_number, client_strings::kMsgConnectionHardClose);
+  EXPECT_EQ(last.m_level, kLogWarning);
   EXPECT_TRUE(m_b.client.HasLog(client_task::kLogEntry, client_strings::kMsgTimeoutSendingMessage));
 }
 
