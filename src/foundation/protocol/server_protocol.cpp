@@ -139,8 +139,11 @@ ServerOutcome CServerProtocol::Handle(std::string_view frame) {
       }
 
     case ServerState::kClosedByClient:
-    case ServerState::kEnded:
       return ServerOutcome::kNone;
+    case ServerState::kEnded:
+      // Both sides closing at once each wait for the other to drop the connection; the
+      // peer's Close tells this side it may drop it now instead of after the close grace.
+      return type == wire::kClose ? ServerOutcome::kCloseReceived : ServerOutcome::kNone;
   }
   return ServerOutcome::kBadData;
 }
