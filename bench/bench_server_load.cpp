@@ -191,7 +191,7 @@ struct ServerFigures {
   long m_peakKiB = 0;
   double m_cpuSeconds = 0;
   int m_exitStatus = -1;  // waitpid status; -1 when it had to be killed
-  std::string m_trouble;  // counts of its error lines, and its last counters line
+  std::string m_trouble;  // its error lines counted, its last counters, the clients' trouble
 };
 ServerFigures g_serverFigures;
 
