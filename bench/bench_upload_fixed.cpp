@@ -38,8 +38,7 @@ void WriteDeskFile(const std::string& path) {
 }
 
 CFixedMapping MakeMapping() {
-  bench::UseBenchFields();
-  CFixedMapping mapping(true, true);
+  CFixedMapping mapping(true, bench::BenchFields().UploadFields());
   mapping.m_startLine = 1;
   auto& f = mapping.m_fields;
   bench::SetSharedOptions(f);

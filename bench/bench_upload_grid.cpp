@@ -39,8 +39,7 @@ void WriteDeskFile(const std::string& path) {
 }
 
 CGridMapping MakeMapping() {
-  bench::UseBenchFields();
-  CGridMapping mapping(kFormatComma, true, true);
+  CGridMapping mapping(kFormatComma, true, bench::BenchFields().UploadFields());
   mapping.m_startRow = 1;
   auto& f = mapping.m_fields;
   bench::SetSharedOptions(f);

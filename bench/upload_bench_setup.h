@@ -19,8 +19,8 @@ namespace trqx::bench {
 constexpr std::size_t kRows = 1000000;
 
 // The 20 upload fields both benchmarks map: 4 header fields, 16 data fields.
-inline void UseBenchFields() {
-  UseFields({
+inline const FieldFormatRegistry& BenchFields() {
+  static const FieldFormatRegistry format = FieldsOf({
       {"UUID", 10, kTypeHdrUuid},
       {"BASKETID", 20, kTypeHdrBasketId},
       {"DELIM", 1, kTypeHdrDelimiter},
@@ -42,6 +42,7 @@ inline void UseBenchFields() {
       {"DESK", 10, kTypeData},
       {"ACCTCODE", 6, kTypeData},
   });
+  return format;
 }
 
 inline CTranslation Translation(const char* input, const char* output) {
@@ -100,7 +101,7 @@ inline void RunConversionBenchmark(benchmark::State& state, CMapping& mapping, c
   if (!std::filesystem::exists(deskPath)) {
     writeDesk(deskPath);
   }
-  ConvertRequest request = ScratchRequest(Folder());
+  ConvertRequest request = ScratchRequest(Folder(), BenchFields());
   request.m_deskPath = deskPath;
   request.m_loginBlock = PortfolioLoginBlock{"LOGIN", "SN", "WS", "UPLOAD"};
   request.m_autoIncrement = true;

@@ -2,26 +2,16 @@
 // as the client's working folder, and prints the upload file's path.
 
 #include <cstdio>
-#include <ctime>
+#include <iostream>
 #include <string>
 #include <string_view>
-#include <vector>
 
-#include "client/client_startup.h"
-#include "client/internal_settings.h"
-#include "client/settings_file.h"
-#include "client/upload_convert.h"
-#include "client/user_info.h"
-#include "foundation/client_strings.h"
-#include "foundation/log_file.h"
-#include "foundation/string_table.h"
-#include "upload/user_profile.h"
+#include "console/convert/convert_console.h"
+#include "foundation/registry.h"
 
 namespace {
 
 using namespace trqx;
-
-constexpr const char* kLogFileName = "qxu.log";
 
 constexpr const char* kHelp =
     "Usage: TRQXConvert [--number N] DESKFILE\n"
@@ -46,27 +36,6 @@ constexpr const char* kHelp =
     "\n"
     "Every event is logged to qxu.log; errors are also printed on standard error.\n"
     "Exit status: 0 when the upload file was written and passed its checks, 1 otherwise.\n";
-
-std::string TrimTrailingBlanks(std::string text) {
-  text.erase(text.find_last_not_of(' ') + 1);
-  return text;
-}
-
-// Writes every entry to the log file; errors also go to standard error, where a console
-// user sees why the run failed.
-class ConsoleLogSink : public LogSink {
- public:
-  explicit ConsoleLogSink(CLogFile& file) : m_file(file) {}
-  void Log(const CLogEntry& entry) override {
-    m_file.Write(entry);
-    if (entry.m_level == kLogError) {
-      std::fprintf(stderr, "%s\n", TrimTrailingBlanks(entry.m_text).c_str());
-    }
-  }
-
- private:
-  CLogFile& m_file;
-};
 
 bool ParseNumber(std::string_view text, unsigned& number) {
   if (text.empty() || text.size() > 9) {
@@ -116,44 +85,6 @@ int main(int argc, char** argv) {
     return Usage("no desk file given");
   }
 
-  CLogFile logFile(kLogFileName, LogFlavour::kClient);
-  std::vector<CLogEntry> entries;
-  CFileError logError;
-  if (!logFile.Open(entries, logError)) {
-    CLogEntry message(std::time(nullptr), kLogError, kCategorySystem, client_strings::kMsgFileError,
-                      {logError.m_fileName, std::to_string(logError.m_osError)}, ClientStrings());
-    std::fprintf(stderr, "%s\n", TrimTrailingBlanks(message.m_text).c_str());
-    return 1;
-  }
-  ConsoleLogSink sink(logFile);
-  CLogger logger(sink, ClientStrings());
-
-  if (!ReadFieldFormatAtStartup(logger)) {
-    std::fprintf(stderr, "%s\n", kTextCfgReadFailed);
-    return 1;
-  }
-
-  COpenNVInternalSettings settings;
-  CSettingsFile settingsFile(settings);
-  LoadSettingsAtStartup(settingsFile, logger);
-  SetPortfolioSerialNumber(settings, ReadRegistrySerialNumber(logger));
-
-  // As at start-up, a profile that fails to load leaves the mappings read before it.
-  UserProfile profile(settings.m_convertDotsToSlashes);
-  CFileError profileError;
-  profile.LoadFile(UserProfile::kFileName, profileError);
-
-  settings.DeriveWorkFolders();
-  CreateWorkFolders(settings);
-
-  std::string terminalUserUuid;
-  ReadTerminalUserUuid(settings, logger, terminalUserUuid);
-
-  std::string uploadPath;
-  if (!ConvertDeskFile(deskPath, settingsFile, profile, terminalUserUuid, logger, uploadNumber,
-                       uploadPath)) {
-    return 1;
-  }
-  std::printf("%s\n", uploadPath.c_str());
-  return 0;
+  const IniRegistry registry;
+  return RunConvertConsole(registry, deskPath, uploadNumber, std::cout, std::cerr);
 }

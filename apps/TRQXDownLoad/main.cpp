@@ -7,6 +7,7 @@
 
 #include "console/download_console_view.h"
 #include "download/download_dlg.h"
+#include "foundation/registry.h"
 
 namespace {
 
@@ -39,6 +40,7 @@ int main(int argc, char** argv) {
       std::cerr << "TRQXDownLoad: ignoring unknown switch " << argument << '\n';
     }
   }
-  return trqx::RunDownLoadConsole(trqx::OrderFilePathFromArguments(arguments), std::cout,
+  const trqx::IniRegistry registry;
+  return trqx::RunDownLoadConsole(registry, trqx::OrderFilePathFromArguments(arguments), std::cout,
                                   std::cerr);
 }

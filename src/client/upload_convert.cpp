@@ -1,14 +1,13 @@
 #include "client/upload_convert.h"
 
 #include <cstdio>
-#include <ctime>
 #include <fstream>
 #include <optional>
 #include <string_view>
 
-#include "download/download_text.h"
 #include "foundation/client_strings.h"
 #include "foundation/paths.h"
+#include "foundation/text.h"
 #include "upload/text_rules.h"
 
 namespace trqx {
@@ -43,7 +42,7 @@ bool ReadWrittenHeader(const std::string& path, WrittenHeader& header) {
   std::string line;
   while ((!header.m_uuid || !header.m_basketId || !header.m_pricingNumber) &&
          std::getline(file, line)) {
-    std::string_view trimmed = TrimWhiteSpace(line);
+    std::string_view trimmed = TrimCSpace(line);
     for (auto [prefix, value] :
          {std::pair{kUuidPrefix, &header.m_uuid}, std::pair{kBasketIdPrefix, &header.m_basketId},
           std::pair{kPricingNumberPrefix, &header.m_pricingNumber}}) {
@@ -86,8 +85,8 @@ unsigned NextUploadNumber(unsigned uploadNumber) {
 }
 
 bool ConvertDeskFile(const std::string& deskPath, CSettingsFile& settingsFile, UserProfile& profile,
-                     const std::string& terminalUserUuid, CLogger& logger, unsigned& uploadNumber,
-                     std::string& uploadPath) {
+                     const std::string& terminalUserUuid, CLogger& logger, const WallClock& clock,
+                     unsigned& uploadNumber, std::string& uploadPath) {
   using namespace client_strings;
   COpenNVInternalSettings& settings = settingsFile.Settings();
   uploadPath.clear();
@@ -118,7 +117,8 @@ bool ConvertDeskFile(const std::string& deskPath, CSettingsFile& settingsFile, U
   request.m_autoIncrement = settings.m_autoIncrement;
   request.m_useUuid = settings.m_useUuid;
   request.m_useServerSn = settings.m_useServerSN;
-  request.m_when = std::time(nullptr);
+  request.m_when = clock();
+  request.m_uploadFields = &profile.FieldFormat().UploadFields();
 
   ConvertResult result = mapping->Convert(request, settings.m_currentBasketId);
   if (!result.m_ok) {

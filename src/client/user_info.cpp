@@ -3,29 +3,14 @@
 #include <cstddef>
 
 #include "foundation/client_strings.h"
-#include "foundation/registry.h"
+#include "foundation/user_info.h"
 
 namespace trqx {
 
 namespace {
 
-// The key as the message names it; the missing dot is the original's.
-constexpr const char* kUserInfoKeyText = "HKEY_???\\Software\\Norvane L.P\\User Info";
 constexpr std::size_t kSerialNumberLength = 30;
 constexpr std::size_t kUserUuidLength = 255;
-
-// Reads a value of the user-info key, machine first, then user; returns the last code.
-long ReadUserInfoValue(const char* name, std::size_t maxLength, std::string& value) {
-  long code =
-      Registry::ReadString(RegistryHive::kLocalMachine, kUserInfoKey, name, maxLength, value);
-  if (code != Registry::kSuccess) {
-    code = Registry::ReadString(RegistryHive::kCurrentUser, kUserInfoKey, name, maxLength, value);
-  }
-  if (code != Registry::kSuccess) {
-    value.clear();
-  }
-  return code;
-}
 
 void LogReadFailure(CLogger& logger, LogCategory category, long code) {
   logger.Log(kLogError, category, client_strings::kMsgRegistryReadFailed,
@@ -34,9 +19,10 @@ void LogReadFailure(CLogger& logger, LogCategory category, long code) {
 
 }  // namespace
 
-std::string ReadRegistrySerialNumber(CLogger& logger) {
+std::string ReadRegistrySerialNumber(const Registry& registry, CLogger& logger) {
   std::string serial;
-  long code = ReadUserInfoValue("Serial Number", kSerialNumberLength, serial);
+  long code =
+      ReadUserInfoValue(registry, kUserInfoSerialNumber, kSerialNumberLength, serial).m_code;
   if (code != Registry::kSuccess) {
     LogReadFailure(logger, kCategorySystem, code);
   }
@@ -50,12 +36,12 @@ void SetPortfolioSerialNumber(COpenNVInternalSettings& settings,
                                : registrySerialNumber;
 }
 
-void ReadTerminalUserUuid(const COpenNVInternalSettings& settings, CLogger& logger,
-                          std::string& terminalUserUuid) {
+void ReadTerminalUserUuid(const Registry& registry, const COpenNVInternalSettings& settings,
+                          CLogger& logger, std::string& terminalUserUuid) {
   if (settings.IsClientServerUpload() && settings.m_useServerSN) {
     return;
   }
-  long code = ReadUserInfoValue("USERUUID", kUserUuidLength, terminalUserUuid);
+  long code = ReadUserInfoValue(registry, kUserInfoUuid, kUserUuidLength, terminalUserUuid).m_code;
   if (code != Registry::kSuccess) {
     LogReadFailure(logger, kCategoryFtp, code);
   }

@@ -2,17 +2,16 @@
 
 #include <string>
 
-#include "client/internal_settings.h"
 #include "foundation/log_file.h"
+#include "foundation/registry.h"
+#include "foundation/user_info.h"
+#include "settings/internal_settings.h"
 
 namespace trqx {
 
-// Where the vendor's terminal software keeps the desk user's identity.
-inline constexpr const char* kUserInfoKey = "Software\\Norvane L.P.\\User Info";
-
 // The registry serial number (at most 30 characters): the machine's value, else the
 // user's. When neither can be read, logs message 137 (ERROR) and returns an empty text.
-std::string ReadRegistrySerialNumber(CLogger& logger);
+std::string ReadRegistrySerialNumber(const Registry& registry, CLogger& logger);
 
 // Start-up: the portfolio serial number is the registry's, except in client/server mode
 // with "Use Server S/N" on, where it is "Server    ".
@@ -22,7 +21,7 @@ void SetPortfolioSerialNumber(COpenNVInternalSettings& settings,
 // Before each upload: reads "USERUUID" (machine, then user) into terminalUserUuid, unless
 // in client/server mode with "Use Server S/N" on, which leaves it unchanged. When it
 // cannot be read, logs message 137 (ERROR) and empties it.
-void ReadTerminalUserUuid(const COpenNVInternalSettings& settings, CLogger& logger,
-                          std::string& terminalUserUuid);
+void ReadTerminalUserUuid(const Registry& registry, const COpenNVInternalSettings& settings,
+                          CLogger& logger, std::string& terminalUserUuid);
 
 }  // namespace trqx

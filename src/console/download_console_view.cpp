@@ -25,14 +25,16 @@ void DownLoadConsoleView::RunPostedMessages(CTRQXDownLoadDlg& dlg) {
   }
 }
 
-int RunDownLoadConsole(const std::string& orderFilePath, std::ostream& out, std::ostream& err) {
+int RunDownLoadConsole(const Registry& registry, const std::string& orderFilePath,
+                       std::ostream& out, std::ostream& err) {
   DownLoadConsoleView view(out, err);
   std::string applicationPath;
-  if (!ReadApplicationPath(view, applicationPath)) {
+  if (!ReadApplicationPath(registry, view, applicationPath)) {
     return kExitStartupEnded;
   }
   out << kDialogCaption << '\n';
-  CTRQXDownLoadDlg dlg(view, TheFieldFormat(), orderFilePath, applicationPath);
+  FieldFormatRegistry fieldFormat;
+  CTRQXDownLoadDlg dlg(view, fieldFormat, orderFilePath, applicationPath);
   if (!dlg.OnInitDialog()) {
     return kExitStartupEnded;
   }

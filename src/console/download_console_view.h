@@ -6,6 +6,7 @@
 
 #include "download/download_dlg.h"
 #include "download/download_view.h"
+#include "foundation/registry.h"
 
 namespace trqx {
 
@@ -43,6 +44,7 @@ inline constexpr int kExitSomeFailed = 2;
 // Runs the converter on the order file at orderFilePath with the console view: the registry
 // lookup, the window's start-up and its run. kExitStartupEnded when the program ended during
 // start-up, else kExitAllWritten when every basket's report was written, else kExitSomeFailed.
-int RunDownLoadConsole(const std::string& orderFilePath, std::ostream& out, std::ostream& err);
+int RunDownLoadConsole(const Registry& registry, const std::string& orderFilePath,
+                       std::ostream& out, std::ostream& err);
 
 }  // namespace trqx

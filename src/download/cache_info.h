@@ -7,11 +7,11 @@
 #include <unordered_map>
 #include <vector>
 
-#include "download/download_text.h"
 #include "download/record_reader.h"
 #include "foundation/archive.h"
 #include "foundation/cache_file.h"
 #include "foundation/file_error.h"
+#include "foundation/text.h"
 
 namespace trqx {
 

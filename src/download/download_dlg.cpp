@@ -6,10 +6,10 @@
 
 #include "download/active_mapping_file.h"
 #include "download/download_messages.h"
-#include "download/download_text.h"
 #include "foundation/converter_strings.h"
 #include "foundation/paths.h"
-#include "foundation/registry.h"
+#include "foundation/text.h"
+#include "settings/settings_file.h"
 
 namespace trqx {
 
@@ -44,19 +44,20 @@ std::string OrderFilePathFromArguments(const std::vector<std::string>& arguments
   return {};
 }
 
-bool ReadApplicationPath(MessageBoxView& view, std::string& applicationPath) {
-  if (const long code = Registry::KeyExists(RegistryHive::kCurrentUser, kSoftwareKey);
+bool ReadApplicationPath(const Registry& registry, MessageBoxView& view,
+                         std::string& applicationPath) {
+  if (const long code = registry.KeyExists(RegistryHive::kCurrentUser, kSoftwareKey);
       code != Registry::kSuccess) {
     view.ShowMessageBox(Concat(kMsgSoftwareKeyError, std::to_string(code)));
     return false;
   }
-  if (const long code = Registry::KeyExists(RegistryHive::kCurrentUser, kVexoPathKey);
+  if (const long code = registry.KeyExists(RegistryHive::kCurrentUser, kVexoPathKey);
       code != Registry::kSuccess) {
     view.ShowMessageBox(Concat(kMsgVexoPathKeyError, std::to_string(code)));
     return false;
   }
-  if (Registry::ReadString(RegistryHive::kCurrentUser, kVexoPathKey, kApplicationPathValue,
-                           kApplicationPathMax, applicationPath) != Registry::kSuccess) {
+  if (registry.ReadString(RegistryHive::kCurrentUser, kVexoPathKey, kApplicationPathValue,
+                          kApplicationPathMax, applicationPath) != Registry::kSuccess) {
     view.ShowMessageBox(std::string(kMsgRegistryReadError));
     return false;
   }
@@ -65,7 +66,7 @@ bool ReadApplicationPath(MessageBoxView& view, std::string& applicationPath) {
 
 CTRQXDownLoadDlg::CTRQXDownLoadDlg(DownLoadView& view, FieldFormatRegistry& fieldFormat,
                                    std::string orderFilePath, std::string applicationPath,
-                                   Clock clock)
+                                   WallClock clock)
     : m_view(view),
       m_fieldFormat(fieldFormat),
       m_orderFilePath(std::move(orderFilePath)),
@@ -90,7 +91,7 @@ bool CTRQXDownLoadDlg::OnInitDialog() {
     const CLogEntry entry(m_clock(), kLogError, kCategorySystem, kMsgFileError,
                           {logError.m_fileName, std::to_string(logError.m_osError)},
                           ConverterStrings());
-    m_view.ShowMessageBox(std::string(TrimRightWhiteSpace(entry.m_text)));
+    m_view.ShowMessageBox(std::string(TrimRightCSpace(entry.m_text)));
     m_view.EndProgram();
     return false;
   }
@@ -99,13 +100,15 @@ bool CTRQXDownLoadDlg::OnInitDialog() {
   if (!ReadFieldFormat()) {
     return false;
   }
+  CSettingsFile settingsFile(m_settings, m_applicationPath);
+  std::uintmax_t settingsSize = 0;
   CFileError settingsError;
-  if (!m_settings.LoadFile(JoinPath(m_applicationPath, CConverterSettings::kFileName),
-                           settingsError)) {
+  if (!settingsFile.Load(settingsSize, settingsError, SettingsReader::kConverter)) {
     m_view.ShowMessageBox(std::string(kMsgSettingsError));
     m_view.EndProgram();
     return false;
   }
+  m_settings.DeriveWorkFolders();
   ReadOrderFile();
 
   CActiveDownLoadMappingFile activeFile(m_applicationPath, m_fieldFormat.DownloadFields());
@@ -193,7 +196,7 @@ void CTRQXDownLoadDlg::AdvanceProgress() {
 }
 
 bool CTRQXDownLoadDlg::ReadCacheInfo(const std::string& basketId) {
-  const std::string path = CacheFilePath(m_settings.CacheDirectory(), m_clock(), basketId);
+  const std::string path = CacheFilePath(m_settings.m_cacheDirectory, m_clock(), basketId);
   CFileError error;
   switch (ReadCacheFile(path, static_cast<std::size_t>(m_fieldFormat.CacheHdrCount()),
                         static_cast<std::size_t>(m_fieldFormat.CacheDataCount()), m_cacheInfo,
@@ -215,7 +218,7 @@ void CTRQXDownLoadDlg::ConvertBasket(const BasketGroup& group) {
   const std::vector<OstraneField>& fields = m_fieldFormat.DownloadFields();
   const OrderColumns& columns = m_orderFile->Columns();
   ShowMessages(kMsgGetBasketIdInvalidType, columns.m_invalidBeforeBasketId);
-  const std::string basketId(TrimWhiteSpace(m_orderFile->GetBasketID(group)));
+  const std::string basketId(TrimCSpace(m_orderFile->GetBasketID(group)));
 
   for (const OstraneField& field : fields) {
     if (field.m_category == kCategoryBoth) {
@@ -234,7 +237,7 @@ void CTRQXDownLoadDlg::ConvertBasket(const BasketGroup& group) {
   for (const OrderRecord& record : group) {
     ShowMessages(kMsgGetOrderRefIdInvalidType, columns.m_invalidTypes);
     const CCacheEntry* cached =
-        m_cacheInfo.FindData(TrimWhiteSpace(m_orderFile->GetOrderRefID(record)));
+        m_cacheInfo.FindData(TrimCSpace(m_orderFile->GetOrderRefID(record)));
     CDownLoadAssembledRecord& row = data.emplace_back(dataSize);
     long long position = 0;
     std::size_t column = 0;

@@ -1,19 +1,20 @@
 #pragma once
 
 #include <cstddef>
-#include <ctime>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "download/cache_info.h"
-#include "download/converter_settings.h"
 #include "download/download_mapping.h"
 #include "download/download_view.h"
 #include "download/order_file.h"
+#include "foundation/clock.h"
 #include "foundation/field_format.h"
 #include "foundation/log_file.h"
+#include "foundation/log_file_sink.h"
+#include "foundation/registry.h"
+#include "settings/internal_settings.h"
 
 namespace trqx {
 
@@ -23,22 +24,21 @@ std::string OrderFilePathFromArguments(const std::vector<std::string>& arguments
 
 // Reads "ApplicationPath" of the current user's key "Software\VEXO_PATH". On failure shows the
 // message of the step that failed and returns false.
-bool ReadApplicationPath(MessageBoxView& view, std::string& applicationPath);
+bool ReadApplicationPath(const Registry& registry, MessageBoxView& view,
+                         std::string& applicationPath);
 
 // The logic of the download converter's window: start-up checks, then one run that converts
 // every basket of the order file into its report. Lives on the window's thread.
 class CTRQXDownLoadDlg {
  public:
-  using Clock = std::function<std::time_t()>;
   // The private message the window posts itself once shown; it starts the run.
   static constexpr unsigned kRunMessage = 1001;
   static constexpr int kProgressRange = 10;
 
   // fieldFormat and view must outlive the dialog. The program files are found in
   // applicationPath.
-  CTRQXDownLoadDlg(
-      DownLoadView& view, FieldFormatRegistry& fieldFormat, std::string orderFilePath,
-      std::string applicationPath, Clock clock = [] { return std::time(nullptr); });
+  CTRQXDownLoadDlg(DownLoadView& view, FieldFormatRegistry& fieldFormat, std::string orderFilePath,
+                   std::string applicationPath, WallClock clock = SystemTime);
   ~CTRQXDownLoadDlg();
   CTRQXDownLoadDlg(const CTRQXDownLoadDlg&) = delete;
   CTRQXDownLoadDlg& operator=(const CTRQXDownLoadDlg&) = delete;
@@ -60,15 +60,6 @@ class CTRQXDownLoadDlg {
   const std::string& LastReportPath() const { return m_lastReportPath; }
 
  private:
-  class LogFileSink : public LogSink {
-   public:
-    explicit LogFileSink(CLogFile& file) : m_file(file) {}
-    void Log(const CLogEntry& entry) override { m_file.Write(entry); }
-
-   private:
-    CLogFile& m_file;
-  };
-
   bool ReadFieldFormat();
   void ReadOrderFile();
   bool ReadCacheInfo(const std::string& basketId);
@@ -81,12 +72,12 @@ class CTRQXDownLoadDlg {
   FieldFormatRegistry& m_fieldFormat;
   std::string m_orderFilePath;
   std::string m_applicationPath;
-  Clock m_clock;
+  WallClock m_clock;
 
   CLogFile m_logFile;
   LogFileSink m_logSink;
   CLogger m_logger;
-  CConverterSettings m_settings;
+  COpenNVInternalSettings m_settings;
   std::unique_ptr<COrderFile> m_orderFile;
   CCacheInfo m_cacheInfo;
   std::unique_ptr<CDownLoadMapping> m_activeMapping;

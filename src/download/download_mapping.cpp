@@ -5,10 +5,10 @@
 #include <algorithm>
 
 #include "download/download_fields.h"
-#include "download/download_text.h"
 #include "foundation/cache_file.h"
 #include "foundation/locked_file.h"
 #include "foundation/paths.h"
+#include "foundation/text.h"
 #include "upload/text_rules.h"
 
 namespace trqx {
@@ -52,7 +52,7 @@ std::string ElementValue(const CDownLoadElement& element, const ValueSource& sou
                          std::size_t sourceRow) {
   switch (element.m_mapType) {
     case CDownLoadElement::kMapConstant:
-      return std::string(TrimRightWhiteSpace(element.m_constant));
+      return std::string(TrimRightCSpace(element.m_constant));
     case CDownLoadElement::kMapExecutionCount:
       return std::to_string(source.m_executedCount);
     default:
@@ -70,7 +70,7 @@ std::string ElementValue(const CDownLoadElement& element, const ValueSource& sou
   } else if (sourceRow < source.m_data.size()) {
     raw = source.m_data[sourceRow].Get(source.m_maps.m_data[index]);
   }
-  std::string value(TrimWhiteSpace(raw));
+  std::string value(TrimCSpace(raw));
   for (const CTranslation& translation : element.m_translations) {
     if (translation.m_input == value) {
       return translation.m_output;
@@ -138,7 +138,7 @@ ExecutedRows MarkExecutedRows(const std::vector<OstraneField>& fields,
     return rows;
   }
   for (std::size_t row = 0; row < data.size(); ++row) {
-    const std::string_view value = TrimWhiteSpace(data[row].Get(position));
+    const std::string_view value = TrimCSpace(data[row].Get(position));
     if (!value.empty() && LeadingNumber(value) > 0) {
       rows.m_executed[row] = true;
       ++rows.m_count;

@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "download/download_fields.h"
-#include "download/download_text.h"
 #include "download/record_reader.h"
 #include "foundation/archive.h"
 #include "foundation/field_format.h"
 #include "foundation/file_error.h"
+#include "foundation/text.h"
 
 namespace trqx {
 

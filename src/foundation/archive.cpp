@@ -3,6 +3,8 @@
 #include <climits>
 #include <limits>
 
+#include "foundation/text.h"
+
 namespace trqx {
 
 namespace {
@@ -42,14 +44,6 @@ int HexDigitValue(char c) {
     return c - 'a' + 10;
   }
   return 0;
-}
-
-bool IsAllBlanks(std::string_view text) {
-  return text.find_first_not_of(' ') == std::string_view::npos;
-}
-
-bool IsCSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
 // The C library's number scan: leading white space, an optional sign, then decimal digits
@@ -116,7 +110,7 @@ std::string CArchivable::ScrambleText(std::string_view text) const {
 
 std::string CArchivable::UnscrambleText(std::string_view value) {
   const bool scrambled = value.substr(0, 2) == ScrambledMarkerDigits();
-  m_scrambleEnabled = scrambled || (value.size() <= 3 && IsAllBlanks(value));
+  m_scrambleEnabled = scrambled || (value.size() <= 3 && TrimLeftSpaceChars(value).empty());
   if (!scrambled) {
     return std::string(value);
   }

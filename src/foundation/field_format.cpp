@@ -7,6 +7,7 @@
 
 #include "foundation/archive_file.h"
 #include "foundation/locked_file.h"
+#include "foundation/text.h"
 
 namespace trqx {
 
@@ -39,20 +40,6 @@ const char* DownloadTypeLabel(int type) {
     return kSecond[static_cast<std::size_t>(type - 30)];
   }
   return nullptr;
-}
-
-bool IsWhiteSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
-
-std::string Trimmed(std::string_view text) {
-  while (!text.empty() && IsWhiteSpace(text.front())) {
-    text.remove_prefix(1);
-  }
-  while (!text.empty() && IsWhiteSpace(text.back())) {
-    text.remove_suffix(1);
-  }
-  return std::string(text);
 }
 
 }  // namespace
@@ -209,11 +196,6 @@ void FieldFormatRegistry::Clear() {
   m_downloadOnlyCount = 0;
 }
 
-FieldFormatRegistry& TheFieldFormat() {
-  static FieldFormatRegistry registry;
-  return registry;
-}
-
 bool ReadValueList(const std::string& fileName, std::vector<std::string>& values,
                    CFileError& error) {
   values.clear();
@@ -235,14 +217,14 @@ bool ReadValueList(const std::string& fileName, std::vector<std::string>& values
     std::string_view rest(chunk, got);
     for (std::size_t end = rest.find('\n'); end != std::string_view::npos; end = rest.find('\n')) {
       line.append(rest.substr(0, end));
-      values.push_back(Trimmed(line));
+      values.emplace_back(TrimCSpace(line));
       line.clear();
       rest.remove_prefix(end + 1);
     }
     line.append(rest);
   }
   if (!line.empty()) {  // a last line without a line feed
-    values.push_back(Trimmed(line));
+    values.emplace_back(TrimCSpace(line));
   }
   return true;
 }

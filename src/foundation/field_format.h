@@ -99,9 +99,6 @@ class FieldFormatRegistry {
   int m_downloadOnlyCount = 0;
 };
 
-// The program-wide registry the mapping classes reach.
-FieldFormatRegistry& TheFieldFormat();
-
 // Reads a plain value list into values (cleared first): one value per line, trimmed of white
 // space at both ends, in file order; a blank line gives an empty value. Lines are read whole
 // at any length (a line past 500 characters is neither cut nor split). On failure values

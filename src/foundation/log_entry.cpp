@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdio>
 
+#include "foundation/text.h"
+
 namespace trqx {
 
 namespace {
@@ -69,9 +71,9 @@ std::string_view CategoryColumn(std::uint16_t category, LogFlavour flavour) {
   return kCategoryTexts[category];
 }
 
-// The template with "%1" (and, with two or more arguments, "%2") replaced in one pass, so
-// that an argument holding "%2" is not replaced again.
-std::string Substitute(std::string_view pattern, const std::vector<std::string>& args) {
+}  // namespace
+
+std::string SubstituteArguments(std::string_view pattern, const std::vector<std::string>& args) {
   const std::string_view first = args.empty() ? std::string_view(" ") : args[0];
   const bool hasSecond = args.size() >= 2;
   std::string out;
@@ -93,6 +95,8 @@ std::string Substitute(std::string_view pattern, const std::vector<std::string>&
   return out;
 }
 
+namespace {
+
 // Control characters (a line feed in a file name, say) would split the record's line.
 void BlankControls(std::string& text) {
   for (char& c : text) {
@@ -105,17 +109,6 @@ void BlankControls(std::string& text) {
 
 char At(std::string_view text, std::size_t index) {
   return index < text.size() ? text[index] : '\0';
-}
-
-std::string_view TrimLeadingBlanks(std::string_view text) {
-  const std::size_t start = text.find_first_not_of(' ');
-  return start == std::string_view::npos ? std::string_view() : text.substr(start);
-}
-
-std::string_view TrimBlanks(std::string_view text) {
-  text = TrimLeadingBlanks(text);
-  const std::size_t end = text.find_last_not_of(' ');
-  return end == std::string_view::npos ? std::string_view() : text.substr(0, end + 1);
 }
 
 }  // namespace
@@ -137,7 +130,7 @@ CLogEntry::CLogEntry(std::time_t time, LogLevel level, LogCategory category, std
   }
   m_date = Fitted(date, kDateLength);
   m_time = Fitted(clock, kTimeLength);
-  std::string text = Substitute(table.Text(number), args);
+  std::string text = SubstituteArguments(table.Text(number), args);
   BlankControls(text);
   m_text = Fitted(text, kTextLength);
 }
@@ -232,7 +225,7 @@ std::string EventLogDisplayLine(const CLogEntry& entry, LogFlavour flavour) {
   const std::string_view view(record);
   // Columns are taken from their own fields, so a blank level or category column leaves
   // its cell empty instead of shifting the number and text into it.
-  const std::string_view level = TrimBlanks(view.substr(kLevelOffset, kLevelLength));
+  const std::string_view level = TrimSpaceChars(view.substr(kLevelOffset, kLevelLength));
   std::string line(view.substr(0, kLevelOffset));
   line.push_back('\t');
   line.append(level);
@@ -241,12 +234,12 @@ std::string EventLogDisplayLine(const CLogEntry& entry, LogFlavour flavour) {
   }
   line.push_back('\t');
   if (flavour == LogFlavour::kServer) {
-    line.append(TrimBlanks(view.substr(kCategoryOffset, kCategoryLength)));
+    line.append(TrimSpaceChars(view.substr(kCategoryOffset, kCategoryLength)));
     line.push_back('\t');
   }
-  line.append(TrimBlanks(view.substr(kNumberOffset, kNumberLength)));
+  line.append(TrimSpaceChars(view.substr(kNumberOffset, kNumberLength)));
   line.push_back('\t');
-  line.append(TrimLeadingBlanks(view.substr(kTextOffset, CLogEntry::kTextLength)));
+  line.append(TrimLeftSpaceChars(view.substr(kTextOffset, CLogEntry::kTextLength)));
   return line;
 }
 

@@ -63,6 +63,10 @@ class CLogEntry {
   std::string m_text;
 };
 
+// pattern with "%1" (and, with two or more arguments, "%2") replaced in one pass, so that
+// an argument holding "%2" is not replaced again; "%1" becomes a blank without arguments.
+std::string SubstituteArguments(std::string_view pattern, const std::vector<std::string>& args);
+
 // The event-log window's line for an entry: the record's first 20 characters (date, blank,
 // time, blank), a tab, the level word ("ERROR", "WARNING", "INFO", empty for any other
 // level) and two tabs after it (one after "WARNING", which is long enough to reach the

@@ -113,7 +113,7 @@ void CLogFile::Close() {
   m_file.Close(ignored);
 }
 
-CLogger::CLogger(LogSink& sink, const StringTable& table, Clock clock)
+CLogger::CLogger(LogSink& sink, const StringTable& table, WallClock clock)
     : m_sink(sink), m_table(table), m_clock(std::move(clock)) {}
 
 void CLogger::Log(LogLevel level, LogCategory category, std::uint32_t number,

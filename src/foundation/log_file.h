@@ -1,11 +1,10 @@
 #pragma once
 
 #include <cstddef>
-#include <ctime>
-#include <functional>
 #include <string>
 #include <vector>
 
+#include "foundation/clock.h"
 #include "foundation/file_error.h"
 #include "foundation/locked_file.h"
 #include "foundation/log_entry.h"
@@ -65,9 +64,7 @@ class LogSink {
 // them to the sink. The clock is injectable for tests.
 class CLogger {
  public:
-  using Clock = std::function<std::time_t()>;
-  CLogger(
-      LogSink& sink, const StringTable& table, Clock clock = [] { return std::time(nullptr); });
+  CLogger(LogSink& sink, const StringTable& table, WallClock clock = SystemTime);
   void Log(LogLevel level, LogCategory category, std::uint32_t number,
            const std::vector<std::string>& args = {});
   const StringTable& Strings() const { return m_table; }
@@ -75,7 +72,7 @@ class CLogger {
  private:
   LogSink& m_sink;
   const StringTable& m_table;
-  Clock m_clock;
+  WallClock m_clock;
 };
 
 }  // namespace trqx

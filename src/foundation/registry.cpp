@@ -10,12 +10,15 @@
 #include <vector>
 
 #include "foundation/paths.h"
+#include "foundation/text.h"
 
 namespace trqx {
 
 namespace {
 
 constexpr off_t kLargestHive = 4 * 1024 * 1024;
+constexpr const char* kLocalMachineName = "HKEY_LOCAL_MACHINE";
+constexpr const char* kCurrentUserName = "HKEY_CURRENT_USER";
 
 char Lower(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
@@ -33,22 +36,13 @@ bool EqualNoCase(std::string_view a, std::string_view b) {
   return true;
 }
 
-std::string_view Trim(std::string_view text) {
-  constexpr std::string_view kSpace = " \t\r";
-  const std::size_t start = text.find_first_not_of(kSpace);
-  if (start == std::string_view::npos) {
-    return {};
-  }
-  return text.substr(start, text.find_last_not_of(kSpace) - start + 1);
-}
-
 bool HasLineBreak(std::string_view text) {
   return text.find_first_of("\r\n") != std::string_view::npos;
 }
 
 // The section name of a "[...]" line.
 bool SectionLine(std::string_view line, std::string_view& section) {
-  const std::string_view trimmed = Trim(line);
+  const std::string_view trimmed = TrimBlanksAndReturns(line);
   if (trimmed.size() < 2 || trimmed.front() != '[' || trimmed.back() != ']') {
     return false;
   }
@@ -58,7 +52,7 @@ bool SectionLine(std::string_view line, std::string_view& section) {
 
 // The name and value of a "NAME=value" line; the value keeps its blanks.
 bool ValueLine(std::string_view line, std::string_view& name, std::string_view& value) {
-  const std::string_view trimmed = Trim(line);
+  const std::string_view trimmed = TrimBlanksAndReturns(line);
   if (trimmed.empty() || trimmed.front() == ';' || trimmed.front() == '#' ||
       trimmed.front() == '[') {
     return false;
@@ -67,7 +61,7 @@ bool ValueLine(std::string_view line, std::string_view& name, std::string_view& 
   if (equals == std::string_view::npos) {
     return false;
   }
-  name = Trim(line.substr(0, equals));
+  name = TrimBlanksAndReturns(line.substr(0, equals));
   value = line.substr(equals + 1);
   if (!value.empty() && value.back() == '\r') {
     value.remove_suffix(1);
@@ -208,7 +202,7 @@ bool ValidKey(std::string_view key) {
 }
 
 bool ValidName(std::string_view name) {
-  if (name.find_first_of("=\r\n") != std::string_view::npos || Trim(name) != name) {
+  if (name.find_first_of("=\r\n") != std::string_view::npos || TrimBlanksAndReturns(name) != name) {
     return false;
   }
   return name.empty() || (name.front() != '[' && name.front() != ';' && name.front() != '#');
@@ -221,23 +215,29 @@ std::string Folder(const char* variable) {
 
 }  // namespace
 
-std::string Registry::HiveFile(RegistryHive hive) {
-  const char* name =
-      hive == RegistryHive::kLocalMachine ? "HKEY_LOCAL_MACHINE" : "HKEY_CURRENT_USER";
+IniRegistry::IniRegistry() {
   if (std::string folder = Folder("TRQX_REGISTRY"); !folder.empty()) {
-    return JoinPath(folder, name);
+    m_localMachineFile = JoinPath(folder, kLocalMachineName);
+    m_currentUserFile = JoinPath(folder, kCurrentUserName);
+    return;
   }
-  if (hive == RegistryHive::kLocalMachine) {
-    return JoinPath("/etc/trqx/registry", name);
-  }
+  m_localMachineFile = JoinPath("/etc/trqx/registry", kLocalMachineName);
   std::string config = Folder("XDG_CONFIG_HOME");
   if (config.empty() || config.front() != '/') {  // a relative value is to be ignored
     config = JoinPath(HomeDirectory(), ".config");
   }
-  return JoinPath(JoinPath(config, "trqx/registry"), name);
+  m_currentUserFile = JoinPath(JoinPath(config, "trqx/registry"), kCurrentUserName);
 }
 
-long Registry::KeyExists(RegistryHive hive, const std::string& key) {
+IniRegistry::IniRegistry(const std::string& folder)
+    : m_localMachineFile(JoinPath(folder, kLocalMachineName)),
+      m_currentUserFile(JoinPath(folder, kCurrentUserName)) {}
+
+const std::string& IniRegistry::HiveFile(RegistryHive hive) const {
+  return hive == RegistryHive::kLocalMachine ? m_localMachineFile : m_currentUserFile;
+}
+
+long IniRegistry::KeyExists(RegistryHive hive, const std::string& key) const {
   std::vector<std::string> lines;
   if (const long result = ReadHive(HiveFile(hive), lines); result != kSuccess) {
     return result;
@@ -258,8 +258,8 @@ long Registry::KeyExists(RegistryHive hive, const std::string& key) {
   return kNotFound;
 }
 
-long Registry::ReadString(RegistryHive hive, const std::string& key, const std::string& name,
-                          std::size_t maxLength, std::string& value) {
+long IniRegistry::ReadString(RegistryHive hive, const std::string& key, const std::string& name,
+                             std::size_t maxLength, std::string& value) const {
   value.clear();
   std::vector<std::string> lines;
   if (const long result = ReadHive(HiveFile(hive), lines); result != kSuccess) {
@@ -284,8 +284,8 @@ long Registry::ReadString(RegistryHive hive, const std::string& key, const std::
   return kNotFound;
 }
 
-long Registry::WriteString(RegistryHive hive, const std::string& key, const std::string& name,
-                           const std::string& value) {
+long IniRegistry::WriteString(RegistryHive hive, const std::string& key, const std::string& name,
+                              const std::string& value) {
   if (!ValidKey(key) || !ValidName(name) || HasLineBreak(value)) {
     return kInvalidParameter;
   }
@@ -322,13 +322,13 @@ long Registry::WriteString(RegistryHive hive, const std::string& key, const std:
         lines[i] = std::string(lineName) + "=" + value;
         return ReplaceHive(path, lines);
       }
-      if (!Trim(lines[i]).empty()) {
+      if (!TrimBlanksAndReturns(lines[i]).empty()) {
         insertAt = i + 1;
       }
     }
   }
   if (sectionLine == lines.size()) {
-    if (!lines.empty() && !Trim(lines.back()).empty()) {
+    if (!lines.empty() && !TrimBlanksAndReturns(lines.back()).empty()) {
       lines.emplace_back();
     }
     lines.push_back("[" + key + "]");

@@ -85,6 +85,11 @@ void CForwardingQueue::Clear() {
   m_forwardingSession = nullptr;
 }
 
+const CServerSession* CForwardingQueue::ForwardingSession() const {
+  std::lock_guard<std::mutex> guard(m_lock);
+  return m_forwarding ? m_forwardingSession : nullptr;
+}
+
 std::size_t CForwardingQueue::Size() const {
   std::lock_guard<std::mutex> guard(m_lock);
   return (m_write + kSlots - m_read) % kSlots;

@@ -61,6 +61,8 @@ class CForwardingQueue {
   bool Wake(CSysErrorInfo& error) { return m_event.Set(error); }
 
   std::size_t Size() const;
+  // The session of the entry being forwarded; null when none is.
+  const CServerSession* ForwardingSession() const;
 
  private:
   mutable std::mutex m_lock;

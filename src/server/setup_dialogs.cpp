@@ -2,14 +2,14 @@
 
 #include <utility>
 
-#include "download/download_text.h"
+#include "foundation/text.h"
 
 namespace trqx {
 
 namespace {
 
 void TrimInPlace(std::string& text) {
-  text = std::string(TrimWhiteSpace(text));
+  text = std::string(TrimCSpace(text));
 }
 
 }  // namespace
@@ -28,7 +28,7 @@ bool CUserSetupDlg::Enabled(Field field) const {
 }
 
 bool CUserSetupDlg::AddAddress(std::string_view typed) {
-  const std::string_view address = TrimWhiteSpace(typed);
+  const std::string_view address = TrimCSpace(typed);
   if (address.empty()) {
     return false;
   }

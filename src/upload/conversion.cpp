@@ -9,6 +9,7 @@
 #include "foundation/cache_file.h"
 #include "foundation/field_format.h"
 #include "foundation/locked_file.h"
+#include "foundation/text.h"
 #include "upload/desk_source.h"
 #include "upload/text_rules.h"
 
@@ -69,10 +70,12 @@ bool NeedsAdministratorLine(const ConvertRequest& request, std::string_view file
   return request.m_uploadMethod == 0 || (request.m_uploadMethod == 1 && !request.m_useServerSn);
 }
 
-std::size_t TickerPosition() {
-  const auto& fields = TheFieldFormat().UploadFields();
-  for (std::size_t i = 0; i < fields.size(); ++i) {
-    if (fields[i].m_name == kTickerName) {
+std::size_t TickerPosition(const std::vector<OstraneField>* uploadFields) {
+  if (uploadFields == nullptr) {
+    return ConversionState::kNoTicker;
+  }
+  for (std::size_t i = 0; i < uploadFields->size(); ++i) {
+    if ((*uploadFields)[i].m_name == kTickerName) {
       return i;
     }
   }
@@ -197,7 +200,7 @@ ConvertResult RunConversion(const ConvertRequest& request, std::string& currentB
 
     ConversionState state;
     state.m_convertDots = convertDots;
-    state.m_tickerPosition = TickerPosition();
+    state.m_tickerPosition = TickerPosition(request.m_uploadFields);
     std::string cacheBasket;
     std::string cacheSuffix;
     WriteUploadHeader(out, source, request, currentBasketId, state, result, cacheBasket,

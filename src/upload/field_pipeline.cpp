@@ -8,6 +8,7 @@
 
 #include "foundation/archive.h"
 #include "foundation/field_format.h"
+#include "foundation/text.h"
 #include "upload/text_rules.h"
 
 namespace trqx {
@@ -72,12 +73,11 @@ void BuySellFromNumber(std::string& value) {
 }
 
 void DropLeadingSign(std::string& value) {
-  const std::size_t first = value.find_first_not_of(" \t");
-  if (first != std::string::npos && (value[first] == '-' || value[first] == '+')) {
+  const std::size_t first = value.size() - TrimLeftIf(value, IsBlank).size();
+  if (first < value.size() && (value[first] == '-' || value[first] == '+')) {
     value[first] = ' ';
   }
-  const std::size_t last = value.find_last_not_of(" \t");
-  value.resize(last == std::string::npos ? 0 : last + 1);
+  value.resize(TrimRightBlanks(value).size());
 }
 
 // Thousands commas out, then the number times 1000 with as many decimals as the value had.

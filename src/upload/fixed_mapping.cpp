@@ -5,10 +5,10 @@
 #include <string_view>
 
 #include "foundation/field_format.h"
+#include "foundation/text.h"
 #include "upload/conversion.h"
 #include "upload/desk_source.h"
 #include "upload/field_pipeline.h"
-#include "upload/text_rules.h"
 
 namespace trqx {
 
@@ -150,11 +150,9 @@ class FixedSource : public ConversionSource {
 
 }  // namespace
 
-CFixedMapping::CFixedMapping(bool buildFieldList, bool convertDots)
+CFixedMapping::CFixedMapping(bool convertDots, const std::vector<OstraneField>& fields)
     : CMapping(kFormatFixed, convertDots) {
-  if (buildFieldList) {
-    ReconcileFields(TheFieldFormat().UploadFields());
-  }
+  ReconcileFields(fields);
 }
 
 void CFixedMapping::Save(TokenList& tokens) const {

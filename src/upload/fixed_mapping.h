@@ -16,9 +16,9 @@ class CFixedMapping : public CMapping {
  public:
   static constexpr const char* kClassName = "CFixedMapping";
 
-  // With buildFieldList, one default field mapping per upload field of TheFieldFormat(), in
-  // file order; otherwise no field mappings (Load fills them).
-  CFixedMapping(bool buildFieldList, bool convertDots);
+  // One default field mapping per field of fields, in order: a new mapping gets the field
+  // format's upload fields; a mapping to be loaded gets none (Load fills them).
+  explicit CFixedMapping(bool convertDots, const std::vector<OstraneField>& fields = {});
 
   void Save(TokenList& tokens) const override;
   // On failure the field mappings read so far remain; the caller discards the mapping.

@@ -4,10 +4,10 @@
 #include <string_view>
 
 #include "foundation/field_format.h"
+#include "foundation/text.h"
 #include "upload/conversion.h"
 #include "upload/desk_source.h"
 #include "upload/field_pipeline.h"
-#include "upload/text_rules.h"
 
 namespace trqx {
 
@@ -125,11 +125,9 @@ class GridSource : public ConversionSource {
 
 }  // namespace
 
-CGridMapping::CGridMapping(int format, bool buildFieldList, bool convertDots)
+CGridMapping::CGridMapping(int format, bool convertDots, const std::vector<OstraneField>& fields)
     : CMapping(format, convertDots) {
-  if (buildFieldList) {
-    ReconcileFields(TheFieldFormat().UploadFields());
-  }
+  ReconcileFields(fields);
 }
 
 void CGridMapping::Save(TokenList& tokens) const {

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "foundation/text.h"
 #include "upload/text_rules.h"
 
 namespace trqx {

@@ -53,6 +53,8 @@ struct ConvertRequest {
   bool m_useUuid = false;                           // "Use UUID Flag"
   bool m_useServerSn = false;                       // "Use Server S/N"
   std::time_t m_when = 0;                           // the conversion's time (names the cache file)
+  // The field format's upload fields, which place the "Ticker" field; none: no ticker.
+  const std::vector<OstraneField>* m_uploadFields = nullptr;
 };
 
 // Why a conversion failed. kFileError carries m_fileError (the caller logs the code and the

@@ -5,13 +5,11 @@
 #include <cmath>
 #include <cstddef>
 
+#include "foundation/text.h"
+
 namespace trqx {
 
 namespace {
-
-bool IsCSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
 
 // The power of ten of the leading digit of a decimal number text (digits, an optional
 // fraction, an optional exponent), saturated; only its sign is used.

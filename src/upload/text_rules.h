@@ -1,40 +1,12 @@
 #pragma once
 
-#include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace trqx {
 
-// The text rules of the conversion. "Blanks" are the blank and the tab.
+// The text rules of the conversion (its trims are the Blanks ones of foundation/text.h).
 
-// A blank: the blank or the tab.
-inline bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
-}
-
-// text without leading and trailing blanks.
-inline std::string_view TrimBlanks(std::string_view text) {
-  std::size_t begin = 0;
-  std::size_t end = text.size();
-  while (begin < end && IsBlank(text[begin])) {
-    ++begin;
-  }
-  while (end > begin && IsBlank(text[end - 1])) {
-    --end;
-  }
-  return text.substr(begin, end - begin);
-}
-
-inline void TrimBlanksInPlace(std::string& text) {
-  if (text.empty() || (!IsBlank(text.front()) && !IsBlank(text.back()))) {
-    return;
-  }
-  const std::string_view trimmed = TrimBlanks(text);
-  const auto begin = static_cast<std::size_t>(trimmed.data() - text.data());
-  text.resize(begin + trimmed.size());
-  text.erase(0, begin);
-}
 // ASCII letters to upper case; every other byte stays.
 void UpperCaseInPlace(std::string& text);
 

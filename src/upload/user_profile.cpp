@@ -3,9 +3,9 @@
 #include "foundation/archive_file.h"
 #include "foundation/field_format.h"
 #include "foundation/paths.h"
+#include "foundation/text.h"
 #include "upload/fixed_mapping.h"
 #include "upload/grid_mapping.h"
-#include "upload/text_rules.h"
 
 namespace trqx {
 
@@ -37,17 +37,17 @@ bool UserProfile::Load(const TokenList& tokens, std::size_t& pos) {
     if (!mapping->Load(tokens, p)) {
       return MemberRead::kFailed;
     }
-    mapping->ReconcileFields(TheFieldFormat().UploadFields());
+    mapping->ReconcileFields(m_fieldFormat->UploadFields());
     m_mappings.push_back(std::move(mapping));
     return MemberRead::kLoaded;
   };
   return LoadObject(
       tokens, pos, kClassName, *this, kProfileMembers, [&](std::string_view key, std::size_t& p) {
         if (key == CGridMapping::kClassName) {
-          return loadMapping(std::make_unique<CGridMapping>(kFormatComma, false, m_convertDots), p);
+          return loadMapping(std::make_unique<CGridMapping>(kFormatComma, m_convertDots), p);
         }
         if (key == CFixedMapping::kClassName) {
-          return loadMapping(std::make_unique<CFixedMapping>(false, m_convertDots), p);
+          return loadMapping(std::make_unique<CFixedMapping>(m_convertDots), p);
         }
         return MemberRead::kUnknownKey;
       });

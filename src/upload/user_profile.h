@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "foundation/archive.h"
+#include "foundation/field_format.h"
 #include "foundation/file_error.h"
 #include "upload/mapping.h"
 
@@ -21,12 +22,14 @@ class UserProfile : public CArchivable {
   static constexpr const char* kClassName = "UserProfile";
   static constexpr const char* kFileName = "qxu.pfl";
 
-  // convertDots is handed to every mapping the profile creates while loading.
-  explicit UserProfile(bool convertDots = true) : m_convertDots(convertDots) {}
+  // Loaded mappings are bound to fieldFormat's upload fields, which must outlive the
+  // profile; convertDots is handed to every mapping the profile creates while loading.
+  explicit UserProfile(const FieldFormatRegistry& fieldFormat, bool convertDots = true)
+      : m_convertDots(convertDots), m_fieldFormat(&fieldFormat) {}
 
   void Save(TokenList& tokens) const override;
   // Reads one "UserProfile" object at pos. Each mapping read is completed with default
-  // field mappings up to the size of TheFieldFormat()'s upload list and appended. On
+  // field mappings up to the size of the field format's upload list and appended. On
   // failure the mappings appended before the failing entry remain (the client goes on with
   // them); the failing mapping is dropped.
   bool Load(const TokenList& tokens, std::size_t& pos);
@@ -54,6 +57,9 @@ class UserProfile : public CArchivable {
   // then 2) on the file name after the last '/' or '\', trimmed. nullopt: no mapping.
   std::optional<std::size_t> SelectMapping(std::string_view deskPath) const;
 
+  // The field format the profile's mappings are bound to.
+  const FieldFormatRegistry& FieldFormat() const { return *m_fieldFormat; }
+
   int m_activeMapping = -1;
   std::uint32_t m_uuid = 0;
   std::string m_timeDate;
@@ -64,6 +70,7 @@ class UserProfile : public CArchivable {
   bool m_convertDots = true;  // not stored
 
  private:
+  const FieldFormatRegistry* m_fieldFormat;
   std::vector<std::unique_ptr<CMapping>> m_mappings;
 };
 

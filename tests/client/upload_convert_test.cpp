@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "client/settings_file.h"
 #include "client/upload_convert.h"
 #include "foundation/client_strings.h"
 #include "foundation/field_format.h"
+#include "settings/settings_file.h"
 #include "support/fields.h"
 #include "support/recording_log.h"
 #include "support/scratch_folder.h"
@@ -29,8 +29,6 @@ class ConvertDeskFileTest : public ::testing::Test {
     m_settings.m_portfolioWS = "WS-1";
     WriteWholeFile(m_folder.File("a.csv"), "IBM,100\n");
   }
-  void TearDown() override { TheFieldFormat().Clear(); }
-
   // The field format and a profile of one grid mapping by extension: UUID, basket ID,
   // delimiter ",", pricing number, then the two columns of the desk file.
   void MakeProfile(const std::string& pricing = "0", bool uuid = true, bool pricingField = true) {
@@ -45,8 +43,8 @@ class ConvertDeskFileTest : public ::testing::Test {
     }
     fields.push_back({"Ticker", 12, kTypeData});
     fields.push_back({"QTY", 12, kTypeData});
-    UseFields(fields);
-    auto mapping = std::make_unique<CGridMapping>(kFormatComma, true, true);
+    m_format = FieldsOf(fields);
+    auto mapping = std::make_unique<CGridMapping>(kFormatComma, true, m_format.UploadFields());
     const std::map<std::string, std::string> constants = {
         {"BASKETID", "B7"}, {"DELIMITER", ","}, {"PRICINGNUMBER", pricing}};
     for (CFieldGridMap& field : mapping->m_fields) {
@@ -63,7 +61,7 @@ class ConvertDeskFileTest : public ::testing::Test {
 
   bool Convert(const std::string& deskName, const std::string& terminalUserUuid = "4711") {
     return ConvertDeskFile(m_folder.File(deskName), m_file, m_profile, terminalUserUuid,
-                           m_log.logger, m_number, m_uploadPath);
+                           m_log.logger, m_clock, m_number, m_uploadPath);
   }
 
   void ExpectOnlyError(std::uint32_t number, const std::string& text) {
@@ -78,8 +76,10 @@ class ConvertDeskFileTest : public ::testing::Test {
   ScratchFolder m_folder;
   COpenNVInternalSettings m_settings{m_folder.Path()};
   CSettingsFile m_file{m_settings, m_folder.Path()};
-  UserProfile m_profile;
+  FieldFormatRegistry m_format;
+  UserProfile m_profile{m_format};
   test::RecordingLogger m_log;
+  WallClock m_clock = [] { return std::time_t{1772800000}; };
   unsigned m_number = 0;
   std::string m_uploadPath;
 };

@@ -3,9 +3,11 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "download/download_dlg.h"
+#include "support/fake_registry.h"
 #include "support/local_time.h"
 #include "support/recording_view.h"
 #include "support/scratch_folder.h"
@@ -14,6 +16,7 @@ namespace trqx {
 namespace {
 
 using Texts = std::vector<std::string>;
+constexpr RegistryHive kUser = RegistryHive::kCurrentUser;
 
 std::string FieldLine(const std::string& name, int type) {
   return "OstraneField,4,Name,Value," + name + ",Width,Value,10,Type,Value," +
@@ -153,6 +156,65 @@ TEST_F(DownLoadDlgTest, StartUpEndsAtTheFirstFileItCannotUse) {
     if (!logged.empty()) {
       EXPECT_NE(ReadWholeFile(m_app.File("qxd.log")).find(logged), std::string::npos);
     }
+  }
+}
+
+TEST(DownLoadRegistry, EachStepOfTheApplicationPathLookupHasItsMessage) {
+  const std::string key = "Software\\VEXO_PATH";
+  struct Row {
+    const char* what;
+    std::function<void(test::FakeRegistry&)> setUp;
+    Texts messages;
+    std::string path;
+  };
+  const Row rows[] = {
+      {.what = "no hive",
+       .setUp = [](test::FakeRegistry&) {},
+       .messages = {"Error Opening 'Software' Registry Key, aborting...,Error code:2"},
+       .path = ""},
+      {.what = "a hive that cannot be read",
+       .setUp = [](test::FakeRegistry& r) { r.FailWith(RegistryHive::kCurrentUser, 5); },
+       .messages = {"Error Opening 'Software' Registry Key, aborting...,Error code:5"},
+       .path = ""},
+      {.what = "no VEXO_PATH key",
+       .setUp = [](test::FakeRegistry& r) { r.WriteString(kUser, "Software\\Other", "A", "1"); },
+       .messages = {"Error Opening 'VEXO_PATH' Registry Key, aborting... Error code:2"},
+       .path = ""},
+      {.what = "no value",
+       .setUp = [&](test::FakeRegistry& r) { r.WriteString(kUser, key, "Other", "1"); },
+       .messages = {"Error reading Registry information, aborting..."},
+       .path = ""},
+      {.what = "a value longer than the 199 characters read",
+       .setUp =
+           [&](test::FakeRegistry& r) {
+             r.WriteString(kUser, key, "ApplicationPath", std::string(200, 'a'));
+           },
+       .messages = {"Error reading Registry information, aborting..."},
+       .path = ""},
+      {.what = "the machine's hive does not count",
+       .setUp =
+           [&](test::FakeRegistry& r) {
+             r.WriteString(RegistryHive::kLocalMachine, key, "ApplicationPath", "/m");
+           },
+       .messages = {"Error Opening 'Software' Registry Key, aborting...,Error code:2"},
+       .path = ""},
+      {.what = "the value",
+       .setUp =
+           [&](test::FakeRegistry& r) {
+             r.WriteString(kUser, key, "applicationpath", "/opt/trqx");
+           },
+       .messages = {},
+       .path = "/opt/trqx"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    test::FakeRegistry registry;
+    row.setUp(registry);
+    RecordingView view;
+    std::string path;
+    EXPECT_EQ(ReadApplicationPath(registry, view, path), row.messages.empty());
+    EXPECT_EQ(view.m_messages, row.messages);
+    EXPECT_EQ(path, row.path);
   }
 }
 

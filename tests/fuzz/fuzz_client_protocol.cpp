@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "../foundation/protocol/protocol_fakes.h"
+#include "support/protocol_fakes.h"
 #include "foundation/protocol/client_link.h"
 #include "support/fuzz_target.h"
 

@@ -15,8 +15,7 @@ namespace {
 using namespace trqx;
 
 CFixedMapping MakeMapping() {
-  fuzz::UseUploadFuzzFields();
-  CFixedMapping mapping(true, true);
+  CFixedMapping mapping(true, fuzz::UploadFuzzFields().UploadFields());
   auto& f = mapping.m_fields;
   f[1].m_constant = "42";
   f[2].m_constant = "B";
@@ -63,7 +62,7 @@ CFixedMapping MakeMapping() {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static CFixedMapping mapping = MakeMapping();
-  ConvertRequest request = ScratchRequest(fuzz::FuzzFolder());
+  ConvertRequest request = ScratchRequest(fuzz::FuzzFolder(), fuzz::UploadFuzzFields());
   request.m_terminalUserUuid = "777";
   request.m_uploadMethod = size % 2;
   fuzz::Check(WriteWholeFile(request.m_deskPath, fuzz::Bytes(data, size)));

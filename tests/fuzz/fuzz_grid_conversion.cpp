@@ -15,8 +15,7 @@ namespace {
 using namespace trqx;
 
 CGridMapping MakeMapping() {
-  fuzz::UseUploadFuzzFields();
-  CGridMapping mapping(kFormatComma, true, true);
+  CGridMapping mapping(kFormatComma, true, fuzz::UploadFuzzFields().UploadFields());
   auto& f = mapping.m_fields;
   f[1].m_constant = "42";     // UUID
   f[2].m_constant = "B";      // BASKETID
@@ -63,7 +62,7 @@ CGridMapping MakeMapping() {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static CGridMapping mapping = MakeMapping();
-  ConvertRequest request = ScratchRequest(fuzz::FuzzFolder());
+  ConvertRequest request = ScratchRequest(fuzz::FuzzFolder(), fuzz::UploadFuzzFields());
   request.m_terminalUserUuid = size % 2 ? "12345" : "-1";
   request.m_loginBlock = PortfolioLoginBlock{"L", "S", "W", "UPLOAD"};
   request.m_autoIncrement = true;

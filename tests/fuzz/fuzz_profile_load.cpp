@@ -12,15 +12,14 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace trqx;
-  static const bool fieldsReady = (fuzz::UseUploadFuzzFields(), true);
-  (void)fieldsReady;
+  const FieldFormatRegistry& format = fuzz::UploadFuzzFields();
   const std::string path = fuzz::FuzzFolder().File("qxu.pfl");
   fuzz::Check(WriteWholeFile(path, fuzz::Bytes(data, size)));
 
-  UserProfile profile(size % 2 == 0);
+  UserProfile profile(format, size % 2 == 0);
   CFileError error;
   const bool loaded = profile.LoadFile(path, error);
-  const std::size_t fieldCount = TheFieldFormat().UploadFields().size();
+  const std::size_t fieldCount = format.UploadFields().size();
   for (std::size_t i = 0; i < profile.MappingCount(); ++i) {
     fuzz::Check(profile.GetMapping(i)->FieldCount() >= fieldCount);
   }
@@ -33,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   TokenList saved;
   profile.Save(saved);
-  UserProfile again(size % 2 == 0);
+  UserProfile again(format, size % 2 == 0);
   std::size_t pos = 0;
   fuzz::Check(again.Load(saved, pos));
   fuzz::Check(pos == saved.size());

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "../foundation/protocol/protocol_fakes.h"
+#include "support/protocol_fakes.h"
 #include "foundation/protocol/server_link.h"
 #include "support/fuzz_target.h"
 

@@ -6,8 +6,8 @@ namespace trqx::fuzz {
 
 // The field format of the upload fuzz targets: one field of every upload type, a ticker,
 // and one download field that must stay out of the upload list.
-inline void UseUploadFuzzFields() {
-  UseFields({
+inline const FieldFormatRegistry& UploadFuzzFields() {
+  static const FieldFormatRegistry format = FieldsOf({
       {"HDRFIX", 4, kTypeHdrFixed},
       {"UUID", 10, kTypeHdrUuid},
       {"BASKETID", 6, kTypeHdrBasketId},
@@ -32,6 +32,7 @@ inline void UseUploadFuzzFields() {
       {"EXECTIME", 4, kTypeExecAsOfTime},
       {"YELLOW", 2, kTypeExecYellowKey},
   });
+  return format;
 }
 
 }  // namespace trqx::fuzz

@@ -1,12 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "support/scratch_folder.h"
 #include "server/forwarding_queue.h"
 #include "server/spool_preparation.h"
+#include "support/scratch_folder.h"
 
 namespace trqx {
 namespace {

@@ -8,9 +8,9 @@
 #include <filesystem>
 #include <optional>
 
-#include "support/scratch_folder.h"
 #include "support/fake_ftp_client.h"
 #include "support/ftp_server.h"
+#include "support/scratch_folder.h"
 
 namespace trqx {
 namespace {

@@ -14,11 +14,12 @@ std::vector<OstraneField> Fields(const std::vector<FieldDef>& defs) {
   return fields;
 }
 
-void UseFields(const std::vector<FieldDef>& defs) {
-  TheFieldFormat().Clear();
+FieldFormatRegistry FieldsOf(const std::vector<FieldDef>& defs) {
+  FieldFormatRegistry format;
   for (const OstraneField& field : Fields(defs)) {
-    TheFieldFormat().Add(field);
+    format.Add(field);
   }
+  return format;
 }
 
 }  // namespace trqx

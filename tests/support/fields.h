@@ -19,7 +19,7 @@ struct FieldDef {
 // The fields the rows describe, in their order.
 std::vector<OstraneField> Fields(const std::vector<FieldDef>& defs);
 
-// Makes the program-wide field format hold exactly these fields.
-void UseFields(const std::vector<FieldDef>& defs);
+// A field format of exactly these fields, in their order.
+FieldFormatRegistry FieldsOf(const std::vector<FieldDef>& defs);
 
 }  // namespace trqx

@@ -1,11 +1,12 @@
 #include "support/recording_log.h"
 
+#include "foundation/text.h"
+
 namespace trqx::test {
 
 void RecordingSink::Log(const CLogEntry& entry) {
-  std::string text = entry.m_text;
-  text.erase(text.find_last_not_of(' ') + 1);
-  m_entries.push_back({entry.m_level, entry.m_category, entry.m_number, text});
+  m_entries.push_back({entry.m_level, entry.m_category, entry.m_number,
+                       std::string(TrimRightSpaceChars(entry.m_text))});
 }
 
 std::vector<std::string> RecordingSink::Texts() const {

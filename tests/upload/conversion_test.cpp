@@ -19,14 +19,14 @@ namespace {
 // grid one with an envelope and no numbering, the fixed one numbered and for a terminal user
 // of its own, so the administrator line appears.
 TEST(ConversionGolden, WritesTheExpectedUploadAndCacheFiles) {
-  UseGoldenFields();
-  UserProfile profile(true);
+  const FieldFormatRegistry format = GoldenFields();
+  UserProfile profile(format, true);
   CFileError error;
   ASSERT_TRUE(profile.LoadFile(GoldenPath("qxu.pfl"), error));
   auto* fixed = dynamic_cast<CFixedMapping*>(profile.GetMapping(1));
   ASSERT_NE(fixed, nullptr);
   ScratchFolder folder;
-  ConvertRequest request = ScratchRequest(folder);
+  ConvertRequest request = ScratchRequest(folder, format);
   const auto check = [&](CMapping& mapping, const std::string& stem, const std::string& desk,
                          const std::string& cacheName, std::string& basketId) {
     request.m_deskPath = GoldenPath(desk);
@@ -61,14 +61,14 @@ TEST(ConversionGolden, WritesTheExpectedUploadAndCacheFiles) {
 class GridConversion : public ::testing::Test {
  protected:
   void SetUp() override {
-    UseFields({{"DELIM", 1, kTypeHdrDelimiter},
-               {"Ticker", 8, kTypeData},
-               {"QTY", 12, kTypeDataAmount},
-               {"LIMIT", 8, kTypeDataLimit},
-               {"ORDTYPE", 3, kTypeDataOrderType},
-               {"NOTE", 10, kTypeDataCacheable},
-               {"ID", 6, kTypeDataOrderId}});
-    m_mapping = CGridMapping(kFormatComma, true, true);
+    m_format = FieldsOf({{"DELIM", 1, kTypeHdrDelimiter},
+                         {"Ticker", 8, kTypeData},
+                         {"QTY", 12, kTypeDataAmount},
+                         {"LIMIT", 8, kTypeDataLimit},
+                         {"ORDTYPE", 3, kTypeDataOrderType},
+                         {"NOTE", 10, kTypeDataCacheable},
+                         {"ID", 6, kTypeDataOrderId}});
+    m_mapping = CGridMapping(kFormatComma, true, m_format.UploadFields());
     m_mapping.m_fields[0].m_constant = ",";
     for (std::size_t i = 1; i < m_mapping.m_fields.size(); ++i) {
       m_mapping.m_fields[i].m_mapType = kMapColumn;
@@ -77,17 +77,19 @@ class GridConversion : public ::testing::Test {
     m_mapping.m_fields[4].m_mapType = kMapAutoOrderType;
   }
   std::string Records(const std::string& desk, ConvertResult* result = nullptr) {
-    const std::string upload = ConvertText(m_mapping, ScratchRequest(m_folder), desk, result);
+    const std::string upload =
+        ConvertText(m_mapping, ScratchRequest(m_folder, m_format), desk, result);
     return upload.substr(upload.find('\n') + 1);  // after "DELIM=,"
   }
   ConvertResult Fail(const std::string& desk) {
     WriteWholeFile(m_folder.File("desk"), desk);
     std::string basketId = "1";
-    return m_mapping.Convert(ScratchRequest(m_folder), basketId);
+    return m_mapping.Convert(ScratchRequest(m_folder, m_format), basketId);
   }
 
   ScratchFolder m_folder;
-  CGridMapping m_mapping{kFormatComma, true, true};
+  FieldFormatRegistry m_format;
+  CGridMapping m_mapping{kFormatComma, true};
 };
 
 TEST_F(GridConversion, StartRowBlankRowsLastLineAndTickerDots) {
@@ -127,7 +129,7 @@ TEST_F(GridConversion, BadInputGivesAFailureNotACrash) {
   EXPECT_EQ(ReadWholeFile(m_folder.File("out.inc")), "");
   EXPECT_EQ(Fail("a,\"open at the end").m_failure, ConvertFailure::kBadRecord);
 
-  ConvertRequest request = ScratchRequest(m_folder);
+  ConvertRequest request = ScratchRequest(m_folder, m_format);
   request.m_deskPath = m_folder.File("missing.csv");
   std::string basketId = "1";
   result = m_mapping.Convert(request, basketId);
@@ -152,8 +154,8 @@ TEST_F(GridConversion, HugeRowsAndCells) {
 class FixedConversion : public ::testing::Test {
  protected:
   void SetUp() override {
-    UseFields({{"A", 10, kTypeData}, {"B", 10, kTypeDataReason}});
-    m_mapping = CFixedMapping(true, true);
+    m_format = FieldsOf({{"A", 10, kTypeData}, {"B", 10, kTypeDataReason}});
+    m_mapping = CFixedMapping(true, m_format.UploadFields());
     for (CFieldFixedMap& field : m_mapping.m_fields) {
       field.m_mapType = kMapColumn;
     }
@@ -161,11 +163,12 @@ class FixedConversion : public ::testing::Test {
   CFieldFixedMap& A() { return m_mapping.m_fields[0]; }
   CFieldFixedMap& B() { return m_mapping.m_fields[1]; }
   std::string Convert(CFixedMapping& mapping, const std::string& desk) {
-    return ConvertText(mapping, ScratchRequest(m_folder), desk);
+    return ConvertText(mapping, ScratchRequest(m_folder, m_format), desk);
   }
 
   ScratchFolder m_folder;
-  CFixedMapping m_mapping{true, true};
+  FieldFormatRegistry m_format;
+  CFixedMapping m_mapping{true};
 };
 
 TEST_F(FixedConversion, PositionsLinesAndDefaults) {
@@ -188,9 +191,9 @@ TEST_F(FixedConversion, PositionsLinesAndDefaults) {
 }
 
 TEST_F(FixedConversion, AutomaticOrderTypeNeedsTheWholeLimitRange) {
-  UseFields(
+  m_format = FieldsOf(
       {{"A", 10, kTypeData}, {"ORDTYPE", 3, kTypeDataOrderType}, {"LIMIT", 9, kTypeDataLimit}});
-  CFixedMapping mapping(true, true);
+  CFixedMapping mapping(true, m_format.UploadFields());
   CFieldFixedMap& a = mapping.m_fields[0];
   CFieldFixedMap& limit = mapping.m_fields[2];
   a.m_mapType = limit.m_mapType = kMapColumn;
@@ -215,13 +218,13 @@ TEST_F(FixedConversion, AutomaticOrderTypeNeedsTheWholeLimitRange) {
 class UploadHeader : public ::testing::Test {
  protected:
   void SetUp() override {
-    UseFields({{"NAME", 3, kTypeHdr},
-               {"UUID", 10, kTypeHdrUuid},
-               {"BASKET", 4, kTypeHdrBasketId},
-               {"DELIM", 1, kTypeHdrDelimiter},
-               {"TRADER", 10, kTypeHdrCacheable},
-               {"X", 5, kTypeData}});
-    m_mapping = CGridMapping(kFormatComma, true, true);
+    m_format = FieldsOf({{"NAME", 3, kTypeHdr},
+                         {"UUID", 10, kTypeHdrUuid},
+                         {"BASKET", 4, kTypeHdrBasketId},
+                         {"DELIM", 1, kTypeHdrDelimiter},
+                         {"TRADER", 10, kTypeHdrCacheable},
+                         {"X", 5, kTypeData}});
+    m_mapping = CGridMapping(kFormatComma, true, m_format.UploadFields());
     const char* constants[] = {"ABCDE", " 777 ", "B1", ",", "T"};
     for (std::size_t i = 0; i < 5; ++i) {
       m_mapping.m_fields[i].m_constant = constants[i];
@@ -233,8 +236,9 @@ class UploadHeader : public ::testing::Test {
   }
 
   ScratchFolder m_folder;
-  CGridMapping m_mapping{kFormatComma, true, true};
-  ConvertRequest m_request = ScratchRequest(m_folder);
+  FieldFormatRegistry m_format;
+  CGridMapping m_mapping{kFormatComma, true};
+  ConvertRequest m_request = ScratchRequest(m_folder, m_format);
   std::string m_basketId = "1";
 };
 

@@ -12,14 +12,15 @@ namespace trqx {
 namespace {
 
 std::unique_ptr<CMapping> Mapping(int format, int fileMapType, const std::string& filename) {
-  auto mapping = std::make_unique<CGridMapping>(format, false, true);
+  auto mapping = std::make_unique<CGridMapping>(format, true);
   mapping->m_fileMapType = fileMapType;
   mapping->m_filename = filename;
   return mapping;
 }
 
 TEST(MappingSelection, ExactNamesFirstThenExtensions) {
-  UserProfile profile;
+  const FieldFormatRegistry format;
+  UserProfile profile(format);
   profile.AddMapping(Mapping(kFormatComma, kMapByFormatExtension, ""));
   profile.AddMapping(Mapping(kFormatComma, kMapByFileName, " orders.csv "));
   profile.AddMapping(Mapping(kFormatTab, kMapByFormatExtension, ""));
@@ -51,20 +52,20 @@ TEST(MappingSelection, ExactNamesFirstThenExtensions) {
 }
 
 TEST(UserProfileFile, NewProfileDefaultsAndGoldenRoundTrip) {
-  UseGoldenFields();
+  const FieldFormatRegistry format = GoldenFields();
   ScratchFolder folder;
   CFileError error;
-  UserProfile fresh;
+  UserProfile fresh(format);
   ASSERT_TRUE(fresh.SaveFile(folder.File("qxu.pfl"), error));
   EXPECT_EQ(ReadWholeFile(folder.File("qxu.pfl")),
             "UserProfile,7,ActiveMapping,Value,-1,UUID,Value,0,TimeDate,Value,,Name,Value,,"
             "IsEnabled,Value,TRUE,PriceNo,Value,4294967295,DirName,Value,\r\n\n");
-  UserProfile golden;
+  UserProfile golden(format);
   ASSERT_TRUE(golden.LoadFile(GoldenPath("qxu.pfl"), error));
   EXPECT_EQ(golden.m_name, "Golden desk");
   ASSERT_TRUE(golden.SaveFile(folder.File("again.pfl"), error));
   EXPECT_EQ(ReadWholeFile(folder.File("again.pfl")), ReadWholeFile(GoldenPath("qxu.pfl")));
-  UserProfile missing;
+  UserProfile missing(format);
   EXPECT_TRUE(missing.LoadFile(folder.File("none.pfl"), error));
   EXPECT_EQ(missing.MappingCount(), 0u);
 }
@@ -81,20 +82,21 @@ void SetEntry(TokenList& tokens, const std::string& key, const std::string& valu
 // Saved with fewer fields than the format has now: mappings are completed to the format. A
 // mapping that fails stops the load but keeps the ones before.
 TEST(UserProfileFile, LoadAdaptsToTheFieldFormatAndStopsAtABadMapping) {
-  UseFields({{"A", 5, kTypeData}, {"B", 3, kTypeHdr}});
-  UserProfile saved;
-  saved.AddMapping(std::make_unique<CGridMapping>(kFormatComma, true, true));
-  saved.AddMapping(std::make_unique<CFixedMapping>(true, true));
+  const FieldFormatRegistry narrow = FieldsOf({{"A", 5, kTypeData}, {"B", 3, kTypeHdr}});
+  UserProfile saved(narrow);
+  saved.AddMapping(std::make_unique<CGridMapping>(kFormatComma, true, narrow.UploadFields()));
+  saved.AddMapping(std::make_unique<CFixedMapping>(true, narrow.UploadFields()));
   TokenList tokens;
   saved.Save(tokens);
-  UseFields({{"A", 5, kTypeData}, {"B", 3, kTypeHdr}, {"C", 2, kTypeData}});
-  UserProfile wider;
+  const FieldFormatRegistry format =
+      FieldsOf({{"A", 5, kTypeData}, {"B", 3, kTypeHdr}, {"C", 2, kTypeData}});
+  UserProfile wider(format);
   std::size_t pos = 0;
   ASSERT_TRUE(wider.Load(tokens, pos));
   ASSERT_EQ(wider.GetMapping(1)->FieldCount(), 3u);
   EXPECT_EQ(dynamic_cast<CFixedMapping&>(*wider.GetMapping(1)).m_fields[2].m_field.m_name, "C");
   SetEntry(tokens, "Format", "3", 2);
-  UserProfile loaded;
+  UserProfile loaded(format);
   pos = 0;
   EXPECT_FALSE(loaded.Load(tokens, pos));
   ASSERT_EQ(loaded.MappingCount(), 1u);
@@ -110,7 +112,7 @@ TEST(MappingArchive, RetiredIsFilenameMapTypeAndJustifyChecks) {
     std::size_t pos = 0;
     return out.Load(tokens, pos);
   };
-  CGridMapping byName(kFormatComma, false, false);
+  CGridMapping byName(kFormatComma, false);
   ASSERT_TRUE(load("IsFilename", "TRUE", 1, byName));
   EXPECT_EQ(byName.m_fileMapType, kMapByFileName);
   EXPECT_EQ(byName.m_format, kFormatTab);

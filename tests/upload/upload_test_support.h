@@ -5,7 +5,9 @@
 #include <string>
 
 #include "foundation/field_format.h"
+#include "support/fields.h"
 #include "support/scratch_folder.h"
+#include "support/upload_request.h"
 #include "upload/mapping.h"
 
 namespace trqx {
@@ -14,11 +16,13 @@ inline std::string GoldenPath(const std::string& name) {
   return std::string(TRQX_TEST_DATA) + "/upload/" + name;
 }
 
-// Reads the golden field format file into the program-wide registry.
-inline void UseGoldenFields() {
+// The golden field format file.
+inline FieldFormatRegistry GoldenFields() {
+  FieldFormatRegistry format;
   CFileError error;
   bool fileError = false;
-  ASSERT_TRUE(TheFieldFormat().Read(GoldenPath("NVFormat.cfg"), error, fileError));
+  EXPECT_TRUE(format.Read(GoldenPath("NVFormat.cfg"), error, fileError));
+  return format;
 }
 
 // Writes desk into the request's desk file, converts, and returns the upload file's bytes.

@@ -25,11 +25,18 @@ class CLinkTask : public CSocketTask {
         m_link(std::forward<LinkArgs>(linkArgs)...) {}
 
   // The owner's request: change(link) runs under the lock, then the task wakes. False when
-  // the change refused or the wake failed.
+  // the change refused (no wake, error.m_code 0) or the wake failed (error says why: the
+  // owner logs that as a system error, while a refusal is the link's own answer).
+  template <typename Change>
+  bool Request(Change change, CSysErrorInfo& error) {
+    error = CSysErrorInfo{};
+    return Locked(change) && Wake(error);
+  }
+  // The same, for an owner that treats a failing wake like a refusal.
   template <typename Change>
   bool Request(Change change) {
     CSysErrorInfo error;
-    return Locked(change) && Wake(error);
+    return Request(change, error);
   }
 
  protected:

@@ -3,6 +3,8 @@
 #include <climits>
 #include <cstdio>
 
+#include "foundation/text.h"
+
 namespace trqx::wire {
 namespace {
 
@@ -34,10 +36,6 @@ void AppendNumber(std::string& frame, std::uint32_t value) {
   char digits[kUploadNumberWidth + 1];
   std::snprintf(digits, sizeof digits, "%08u", value % kUploadNumberModulus);
   frame.append(digits, kUploadNumberWidth);
-}
-
-bool IsWhite(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }
 
 }  // namespace
@@ -101,13 +99,7 @@ std::string MakeBare(char type) {
 }
 
 std::string_view TrimField(std::string_view field) {
-  while (!field.empty() && IsWhite(field.front())) {
-    field.remove_prefix(1);
-  }
-  while (!field.empty() && IsWhite(field.back())) {
-    field.remove_suffix(1);
-  }
-  return field;
+  return TrimCSpace(field);
 }
 
 int ParseDecimal(std::string_view field) {

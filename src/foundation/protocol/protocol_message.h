@@ -90,7 +90,7 @@ std::string MakeDeliveryReport(char outcome, std::uint32_t uploadNumber);
 std::string MakeBare(char type);
 
 // Readers of received fields.
-// The field without leading and trailing white space.
+// The field without leading and trailing white space (the C locale's isspace set).
 std::string_view TrimField(std::string_view field);
 // The ordinary decimal conversion of the trimmed field: an optional sign, then digits up
 // to the first other character; 0 without digits. Values beyond int's range saturate.

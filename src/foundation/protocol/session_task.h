@@ -13,9 +13,12 @@ namespace trqx {
 
 // The server's end of one client connection: a CServerLink over an accepted socket. Sends
 // the owner session_task::kFileReceived (the spool file's name, the upload number) for each
-// received file; after a bad login it closes within the close grace counted from the
-// session's start. The owner queues delivery reports through Request. Logs with category
-// client in the server's wording.
+// received file and posts session_task::kCancelRequest for the client's CancelRequest;
+// after a bad login it closes within the close grace counted from the session's start.
+// Every other outcome but a login, a status request and a file start is logged (level
+// error, category client, the server's wording): bad data ends the session in bad state,
+// the client's Close in good state once nothing is in flight, a file error names the
+// error's code and file. The owner queues delivery reports through Request.
 class CSessionTask : public CLinkTask<CServerLink, CServerEvent> {
  public:
   // sharedLock: the lock all server tasks share, which also guards counter.
@@ -28,6 +31,11 @@ class CSessionTask : public CLinkTask<CServerLink, CServerEvent> {
   void Adopt(CSysSocket socket, const std::string& login, const std::string& password,
              const std::string& directory, const std::string& stem,
              char statusFlag = wire::kStatusNormal, const std::string& statusText = "System OK");
+
+  // Delivery reports queued and not yet taken for sending. Takes the shared lock.
+  std::size_t PendingReports() {
+    return Locked([](CServerLink& link) { return link.PendingReports(); });
+  }
 
  protected:
   bool React(const CServerEvent& event, LoopAction& action) override;

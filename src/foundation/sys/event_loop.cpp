@@ -11,7 +11,7 @@ constexpr std::chrono::milliseconds kRunUntilSlice{5};
 
 }  // namespace
 
-ManualEventLoop::ManualEventLoop(Clock clock)
+ManualEventLoop::ManualEventLoop(SteadyClock clock)
     : m_clock(std::move(clock)), m_owner(std::this_thread::get_id()) {}
 
 ManualEventLoop::~ManualEventLoop() {

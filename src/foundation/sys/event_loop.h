@@ -12,6 +12,8 @@
 #include <thread>
 #include <vector>
 
+#include "foundation/clock.h"
+
 namespace trqx {
 
 // How worker threads reach the thread that owns the windows' logic: what window messages,
@@ -51,9 +53,7 @@ class EventLoop {
 // injectable: timers fall due by it, waits last the clock's remaining time in real time.
 class ManualEventLoop final : public EventLoop {
  public:
-  using Clock = std::function<std::chrono::steady_clock::time_point()>;
-
-  explicit ManualEventLoop(Clock clock = [] { return std::chrono::steady_clock::now(); });
+  explicit ManualEventLoop(SteadyClock clock = [] { return std::chrono::steady_clock::now(); });
   // Shuts down: Send calls still waiting return false.
   ~ManualEventLoop() override;
   ManualEventLoop(const ManualEventLoop&) = delete;
@@ -109,7 +109,7 @@ class ManualEventLoop final : public EventLoop {
   bool NextTimerWait(std::chrono::steady_clock::duration& wait);
   std::size_t RunBatch(std::unique_lock<std::mutex>& lock);
 
-  Clock m_clock;
+  SteadyClock m_clock;
   std::thread::id m_owner;
   std::mutex m_mutex;
   std::condition_variable m_queued;  // an item arrived, or Quit/Shutdown

@@ -11,7 +11,7 @@ CSocketTask::CSocketTask(std::mutex& lock, const TaskCodes& codes, const TaskMes
     : CWorkerTask(lock, codes, messages, true),
       m_loopMessages(loopMessages),
       m_mask(mask),
-      m_clock([] { return std::time(nullptr); }) {}
+      m_clock(SystemTime) {}
 
 CSocketTask::~CSocketTask() {
   StopAndJoin();

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "foundation/clock.h"
 #include "foundation/sys/sys_socket.h"
 #include "foundation/sys/worker_task.h"
 
@@ -51,8 +52,6 @@ enum class LoopAction {
 // go of it. Time is whole seconds of the injectable clock, passed to the hooks as now.
 class CSocketTask : public CWorkerTask {
  public:
-  using Clock = std::function<std::time_t()>;
-
   // TCP keeps no message boundaries, so the read size carries no behaviour; 4096 bytes a
   // read (where the Windows loop read 250) lets a file transfer run at about three times
   // the speed on loopback, and larger reads gain nothing more.
@@ -69,7 +68,7 @@ class CSocketTask : public CWorkerTask {
   // Takes over a connected socket (the server's accepted one) before Start.
   void AdoptSocket(CSysSocket socket) { m_socket = std::move(socket); }
   // The clock of every timer; set before Start. The default is the system clock.
-  void SetClock(Clock clock) { m_clock = std::move(clock); }
+  void SetClock(WallClock clock) { m_clock = std::move(clock); }
 
  protected:
   // The task's body: RunSocketLoop. A client overrides it to connect first.
@@ -116,7 +115,7 @@ class CSocketTask : public CWorkerTask {
 
   const SocketLoopMessages m_loopMessages;
   const unsigned m_mask;
-  Clock m_clock;
+  WallClock m_clock;
   CSysSocket m_socket;
   CSocketEvents m_events;
   std::string m_outgoing;  // the message in flight

@@ -13,8 +13,9 @@
 #include <set>
 
 #include "foundation/client_strings.h"
+#include "foundation/clock.h"
 #include "foundation/protocol/connection_task.h"
-#include "foundation/protocol/loopback_harness.h"
+#include "support/loopback_harness.h"
 #include "foundation/protocol/session_task.h"
 #include "foundation/server_strings.h"
 
@@ -49,7 +50,8 @@ class LoopbackTest : public ::testing::Test {
   void TearDown() override {
     CSysErrorInfo error;
     for (CWorkerTask* task : Tasks()) {
-      EXPECT_TRUE(task->Stop(CWorkerTask::kInfinite, error) && !task->IsRunning());
+      EXPECT_TRUE(task->Stop(CWorkerTask::kInfinite, error));
+      EXPECT_FALSE(task->IsRunning());
     }
     fs::remove_all(m_root);
   }
@@ -78,7 +80,7 @@ class LoopbackTest : public ::testing::Test {
         std::make_unique<CSessionTask>(m_serverLock, std::make_unique<CDiskSpoolFile>(), m_counter);
     pair.session->SetOwner(&m_loop, task_message::kServerSession, pair.server.Handler());
     pair.session->SetClock(m_clock);
-    pair.session->Adopt(std::move(accepted), "alice", "secret", m_root.string(), "ftpuser",
+    pair.session->Adopt(std::move(accepted), "alice", "secret", m_sessionFolder.string(), "ftpuser",
                         wire::kStatusShowText, "Queue is slow");
     CSysErrorInfo error;
     ASSERT_TRUE(pair.session->Start(error));
@@ -137,9 +139,10 @@ class LoopbackTest : public ::testing::Test {
   }
 
   fs::path m_root = fs::temp_directory_path() / ("trqx_loopback_" + std::to_string(::getpid()));
+  fs::path m_sessionFolder = m_root;  // where sessions write their spool files
   ManualEventLoop m_loop;
   std::atomic<std::time_t> m_now{1'000'000};
-  CSocketTask::Clock m_clock = [this] { return m_now.load(); };
+  WallClock m_clock = [this] { return m_now.load(); };
   std::mutex m_serverLock;  // shared by all sessions, as on the server
   CSpoolCounter m_counter;
   loopback::LoopbackListener m_listener;
@@ -257,8 +260,8 @@ TEST_F(LoopbackTest, ClientsEndAStuckSendAfter20sAndCloseHardAfter30s) {
   ASSERT_TRUE(AdvanceUntil(
       21, [&] { return m_a.clientTask->ExitCode() == 0 && m_b.clientTask->ExitCode() == 1; }));
   const CTaskLog last = m_a.client.Of(client_task::kLogEntry).back().m_log;
-  EXPECT_TRUE(last.m_number == client_strings::kMsgConnectionHardClose &&
-              last.m_level == kLogWarning);
+  EXPECT_EQ(last.m_number, client_strings::kMsgConnectionHardClose);
+  EXPECT_EQ(last.m_level, kLogWarning);
   EXPECT_TRUE(m_b.client.HasLog(client_task::kLogEntry, client_strings::kMsgTimeoutSendingMessage));
 }
 
@@ -283,6 +286,105 @@ TEST_F(LoopbackTest, AConnectStillUnderWayWhenAdoptedThatTheServerRefusesIsAConn
   EXPECT_EQ(logs[0].m_log.m_args,
             (std::vector<std::string>{std::to_string(ECONNREFUSED), "FD_CONNECT"}));
 }
+
+TEST_F(LoopbackTest, ARequestTellsAFailingWakeFromARefusedChange) {
+  // Never started: the link is awaiting its login and the task has no wake event yet.
+  CSessionTask session(m_serverLock, std::make_unique<CDiskSpoolFile>(), m_counter);
+  CSysErrorInfo error;
+  error.Set(EIO, "left from before");
+  EXPECT_FALSE(session.Request(
+      [](CServerLink& link) { return link.QueueDeliveryReport(1, wire::kDeliveryForwarded); },
+      error));
+  EXPECT_EQ(error.m_code, 0u);
+  EXPECT_FALSE(session.Request([](CServerLink& link) { return link.BeginClose(); }, error));
+  EXPECT_EQ(error.m_code, static_cast<std::uint32_t>(EBADF));
+  EXPECT_EQ(error.m_function, sys_call::kSetEvent);
+}
+
+// What a client's messages make its session log and tell the owner.
+struct SessionOutcomeRow {
+  const char* sentence;
+  std::string sent;  // after the Greeting, in one write
+  std::vector<std::uint32_t> logs;
+  int cancelNotices = 0;
+  std::uint32_t exitCode = 0;
+  bool spoolFolderMissing = false;  // the first log entry then names the spool file
+};
+
+void PrintTo(const SessionOutcomeRow& row, std::ostream* out) {
+  *out << row.sentence;
+}
+
+const std::string kLogin = wire::MakeLogin("alice", "secret");
+const std::string kClose = wire::MakeClose(wire::kCloseOrderly);
+const std::string kFileStart = wire::MakeFileStart("basket.txt", 7);
+
+const SessionOutcomeRow kSessionOutcomes[] = {
+    {.sentence = "An STX inside a frame is bad data and ends the session badly",
+     .sent = std::string{wire::kStx, wire::kStatusRequest} + wire::MakeBare(wire::kStatusRequest),
+     .logs = {server_strings::kMsgReceivedBadData},
+     .exitCode = 1},
+    {.sentence = "A StatusRequest before the login is bad data",
+     .sent = wire::MakeBare(wire::kStatusRequest),
+     .logs = {server_strings::kMsgReceivedBadData},
+     .exitCode = 1},
+    {.sentence = "The client's Close ends the session well",
+     .sent = kLogin + kClose,
+     .logs = {server_strings::kMsgReceivedCloseMessage}},
+    {.sentence = "A bad login is logged and the session closes hard after the grace",
+     .sent = wire::MakeLogin("alice", "nope"),
+     .logs = {server_strings::kMsgBadLogin, server_strings::kMsgHardSocketClose}},
+    {.sentence = "A TransferAbort during a file is logged as cancelled remotely",
+     .sent = kLogin + kFileStart + wire::MakeBare(wire::kTransferAbort) + kClose,
+     .logs = {server_strings::kMsgTransmissionCancelled, server_strings::kMsgReceivedCloseMessage}},
+    {.sentence = "A CancelRequest while idle is logged and told to the owner",
+     .sent = kLogin + wire::MakeBare(wire::kCancelRequest) + kClose,
+     .logs = {server_strings::kMsgCancelRequestReceived, server_strings::kMsgReceivedCloseMessage},
+     .cancelNotices = 1},
+    {.sentence = "A CancelRequest during a file is logged and told to the owner",
+     .sent = kLogin + kFileStart + wire::MakeBare(wire::kCancelRequest) + kClose,
+     .logs = {server_strings::kMsgCancelRequestReceived, server_strings::kMsgReceivedCloseMessage},
+     .cancelNotices = 1},
+    {.sentence = "A spool file that cannot be created is a file error naming code and file",
+     .sent = kLogin + kFileStart + kClose,
+     .logs = {server_strings::kMsgFileError, server_strings::kMsgReceivedCloseMessage},
+     .spoolFolderMissing = true},
+};
+
+class SessionOutcomeTest : public LoopbackTest,
+                           public ::testing::WithParamInterface<SessionOutcomeRow> {};
+
+TEST_P(SessionOutcomeTest, IsLoggedAndToldToTheOwner) {
+  const SessionOutcomeRow& row = GetParam();
+  if (row.spoolFolderMissing) {
+    m_sessionFolder = m_root / "missing";
+  }
+  CSysSocket client;
+  ConnectRawClient(m_a, client);
+  ASSERT_EQ(::send(client.Handle(), row.sent.data(), row.sent.size(), 0),
+            static_cast<ssize_t>(row.sent.size()));
+  // The clock moves only so that a bad login's grace can run out.
+  ASSERT_TRUE(AdvanceUntil(11, [&] {
+    return m_a.server.Count(session_task::kEndedGood) + m_a.server.Count(session_task::kEndedBad) ==
+           1;
+  }));
+  EXPECT_EQ(m_a.session->ExitCode(), row.exitCode);
+  EXPECT_EQ(m_a.server.Count(session_task::kCancelRequest), row.cancelNotices);
+  std::vector<std::uint32_t> numbers;
+  for (const CTaskNotice& notice : m_a.server.Of(session_task::kLogEntry)) {
+    numbers.push_back(notice.m_log.m_number);
+    EXPECT_EQ(notice.m_log.m_level, kLogError);
+    EXPECT_EQ(notice.m_log.m_category, kCategoryClient);
+  }
+  EXPECT_EQ(numbers, row.logs);
+  const std::vector<std::string> fileErrorArgs = {
+      std::to_string(ENOENT), (m_root / "missing" / "ftpuservexo000.inc").string()};
+  ASSERT_FALSE(numbers.empty());
+  EXPECT_EQ(m_a.server.Of(session_task::kLogEntry)[0].m_log.m_args,
+            row.spoolFolderMissing ? fileErrorArgs : std::vector<std::string>{});
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, SessionOutcomeTest, ::testing::ValuesIn(kSessionOutcomes));
 
 }  // namespace
 }  // namespace trqx

@@ -9,7 +9,7 @@
 
 #include "foundation/protocol/client_link.h"
 #include "foundation/protocol/message_framer.h"
-#include "foundation/protocol/protocol_fakes.h"
+#include "support/protocol_fakes.h"
 #include "foundation/protocol/server_link.h"
 
 namespace trqx {

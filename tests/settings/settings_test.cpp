@@ -5,9 +5,9 @@
 #include <sstream>
 #include <string>
 
-#include "client/internal_settings.h"
-#include "client/settings_file.h"
 #include "foundation/client_strings.h"
+#include "settings/internal_settings.h"
+#include "settings/settings_file.h"
 #include "support/recording_log.h"
 #include "support/scoped_env.h"
 #include "support/scratch_folder.h"
@@ -107,6 +107,35 @@ TEST(InternalSettingsTest, PasswordIsScrambledOnlyWhenStoredScrambledOrNew) {
   TokenList written;
   plain.Save(written);
   EXPECT_NE(std::find(written.begin(), written.end(), "hunter2"), written.end());
+}
+
+// The download converter's reader knows twenty keys; the client's keys it skips, whatever
+// their form, and their values stay at the defaults.
+TEST(InternalSettingsTest, TheConvertersReaderSkipsTheClientsOwnKeys) {
+  const TokenList tokens = {"COpenNVInternalSettings",
+                            "4",
+                            "Use Poll Flag",
+                            "Array",
+                            "0",
+                            "Current Basket ID",
+                            "Value",
+                            "77",
+                            "ClientAutoRestart",
+                            "Value",
+                            "TRUE",
+                            "DownLoad Dest Dir",
+                            "Value",
+                            "/r"};
+  COpenNVInternalSettings client("/w");
+  std::size_t pos = 0;
+  EXPECT_FALSE(client.Load(tokens, pos));
+  COpenNVInternalSettings converter("/w");
+  pos = 0;
+  ASSERT_TRUE(converter.Load(tokens, pos, SettingsReader::kConverter));
+  EXPECT_EQ(pos, tokens.size());
+  EXPECT_EQ(converter.m_currentBasketId, "1");
+  EXPECT_TRUE(converter.m_clientAutoRestart);
+  EXPECT_EQ(converter.m_downLoadDestDir, "/r");
 }
 
 class SettingsLoadTest : public ::testing::Test {

@@ -8,6 +8,14 @@
 
 namespace trqx {
 
+// Which keys a reader of the settings object knows; it skips the others as unknown keys.
+enum class SettingsReader {
+  kClient,     // every key
+  kConverter,  // the download converter's twenty: from "CopyDir" to "DownLoad Dest Dir" in the
+               // writer's order, without "EncryptionPassword", "ConvertDotsToSlashes" and
+               // "ClientAutoRestartInterval"
+};
+
 // How upload files leave the client ("UploadMethod").
 enum UploadMethod : int { kUploadTerminal = 0, kUploadClientServer = 1 };
 
@@ -28,10 +36,11 @@ class COpenNVInternalSettings : public CArchivable {
   // Appends the object in the writer's order; "EncryptionPassword" only when the password
   // is not empty, scrambled while the scramble flag is on.
   void Save(TokenList& tokens) const override;
-  // Reads one object at pos; keys in any order, unknown keys skipped, missing keys keep
-  // their current values. Fails on a wrong class name or a bad structure; members read
-  // before the failure stay changed (callers load into a copy).
-  bool Load(const TokenList& tokens, std::size_t& pos);
+  // Reads one object at pos; keys in any order, keys the reader does not know skipped,
+  // missing keys keep their current values. Fails on a wrong class name or a bad structure;
+  // members read before the failure stay changed (callers load into a copy).
+  bool Load(const TokenList& tokens, std::size_t& pos,
+            SettingsReader reader = SettingsReader::kClient);
 
   // Sets the cache and temp folders from the copy folder, as start-up does.
   void DeriveWorkFolders();

@@ -1,4 +1,4 @@
-#include "client/settings_file.h"
+#include "settings/settings_file.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -66,7 +66,7 @@ std::string CSettingsFile::BackupPath(const char* backupName) const {
   return JoinPath(m_folder, backupName);
 }
 
-bool CSettingsFile::Load(std::uintmax_t& fileSize, CFileError& error) {
+bool CSettingsFile::Load(std::uintmax_t& fileSize, CFileError& error, SettingsReader reader) {
   COpenNVInternalSettings loaded = m_settings;
   bool first = true;
   bool objectOk = true;
@@ -81,7 +81,7 @@ bool CSettingsFile::Load(std::uintmax_t& fileSize, CFileError& error) {
           return true;
         }
         std::size_t pos = 0;
-        objectOk = loaded.Load(tokens, pos);
+        objectOk = loaded.Load(tokens, pos, reader);
         return objectOk;
       },
       error);

@@ -1,4 +1,4 @@
-#include "client/internal_settings.h"
+#include "settings/internal_settings.h"
 
 #include <unistd.h>
 
@@ -25,7 +25,10 @@ using MemberRef = std::variant<std::string Settings::*, int Settings::*, bool Se
 struct Item {
   std::string_view key;
   MemberRef member;
+  bool clientOnly = false;  // the download converter's reader skips the key
 };
+
+constexpr bool kClientOnly = true;
 
 constexpr std::string_view kPasswordKey = "EncryptionPassword";
 
@@ -34,12 +37,12 @@ const std::array<Item, 35> kItems = {{
     {"CopyDir", &Settings::m_copyDir},
     {"ProfileName", &Settings::m_profileName},
     {"Username", &Settings::m_username},
-    {kPasswordKey, Password{}},
+    {kPasswordKey, Password{}, kClientOnly},
     {"InvokePath", &Settings::m_invokePath},
     {"InvokeTimeout", &Settings::m_invokeTimeout},
     {"UseLogin", &Settings::m_useLogin},
     {"UUID", &Settings::m_uuid},
-    {"ConvertDotsToSlashes", &Settings::m_convertDotsToSlashes},
+    {"ConvertDotsToSlashes", &Settings::m_convertDotsToSlashes, kClientOnly},
     {"PortfolioLogin", &Settings::m_portfolioLogin},
     {"PortfolioSystem", &Settings::m_portfolioSystem},
     {"PortfolioWS", &Settings::m_portfolioWS},
@@ -50,22 +53,22 @@ const std::array<Item, 35> kItems = {{
     {"ClientLogin", &Settings::m_clientLogin},
     {"ClientPassword", &Settings::m_clientPassword},
     {"ClientAutoRestart", &Settings::m_clientAutoRestart},
-    {"ClientAutoRestartInterval", &Settings::m_clientAutoRestartInterval},
+    {"ClientAutoRestartInterval", &Settings::m_clientAutoRestartInterval, kClientOnly},
     {"ServerPort", &Settings::m_serverPort},
     {"UploadMethod", &Settings::m_uploadMethod},
     {"DownLoad Dest Dir", &Settings::m_downLoadDestDir},
-    {"Auto Increment Flag", &Settings::m_autoIncrement},
-    {"Current Basket ID", &Settings::m_currentBasketId},
-    {"Beta Account Flag", &Settings::m_betaAccount},
-    {"Use Poll Flag", &Settings::m_usePoll},
-    {"Poll Directory", &Settings::m_pollDirectory},
-    {"Temp Directory", &Settings::m_tempDirectory},
-    {"Detect Method", &Settings::m_detectMethod},
-    {"Timer Interval", &Settings::m_timerInterval},
-    {"Excel File Format", &Settings::m_excelFileFormat},
-    {"Append UUID/Login", &Settings::m_appendUuidLogin},
-    {"Use UUID Flag", &Settings::m_useUuid},
-    {"Use Server S/N", &Settings::m_useServerSN},
+    {"Auto Increment Flag", &Settings::m_autoIncrement, kClientOnly},
+    {"Current Basket ID", &Settings::m_currentBasketId, kClientOnly},
+    {"Beta Account Flag", &Settings::m_betaAccount, kClientOnly},
+    {"Use Poll Flag", &Settings::m_usePoll, kClientOnly},
+    {"Poll Directory", &Settings::m_pollDirectory, kClientOnly},
+    {"Temp Directory", &Settings::m_tempDirectory, kClientOnly},
+    {"Detect Method", &Settings::m_detectMethod, kClientOnly},
+    {"Timer Interval", &Settings::m_timerInterval, kClientOnly},
+    {"Excel File Format", &Settings::m_excelFileFormat, kClientOnly},
+    {"Append UUID/Login", &Settings::m_appendUuidLogin, kClientOnly},
+    {"Use UUID Flag", &Settings::m_useUuid, kClientOnly},
+    {"Use Server S/N", &Settings::m_useServerSN, kClientOnly},
 }};
 
 std::string CurrentDirectory() {
@@ -118,12 +121,16 @@ void COpenNVInternalSettings::Save(TokenList& tokens) const {
   }
 }
 
-bool COpenNVInternalSettings::Load(const TokenList& tokens, std::size_t& pos) {
+bool COpenNVInternalSettings::Load(const TokenList& tokens, std::size_t& pos,
+                                   SettingsReader reader) {
   return LoadObject(tokens, pos, kClassName,
-                    [this, &tokens](std::string_view key, std::size_t& at) {
+                    [this, &tokens, reader](std::string_view key, std::size_t& at) {
                       for (const Item& item : kItems) {
                         if (item.key != key) {
                           continue;
+                        }
+                        if (item.clientOnly && reader == SettingsReader::kConverter) {
+                          return MemberRead::kUnknownKey;
                         }
                         bool ok = std::visit(
                             [&](auto member) {

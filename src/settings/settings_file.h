@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <string>
 
-#include "client/internal_settings.h"
 #include "foundation/file_error.h"
 #include "foundation/log_file.h"
+#include "settings/internal_settings.h"
 
 namespace trqx {
 
@@ -21,10 +21,12 @@ class CSettingsFile {
   // settings object is not owned and must outlive this object.
   CSettingsFile(COpenNVInternalSettings& settings, const std::string& folder = "");
 
-  // Reads the file, creating it empty when missing. A file with no tokens, or whose first
-  // token is another class name, leaves the settings unchanged and counts as read. On
-  // failure (file error, bad record, bad object) the settings are unchanged.
-  bool Load(std::uintmax_t& fileSize, CFileError& error);
+  // Reads the file, creating it empty when missing, with the reader's keys. A file with no
+  // tokens, or whose first token is another class name, leaves the settings unchanged and
+  // counts as read. On failure (file error, bad record, bad object) the settings are
+  // unchanged.
+  bool Load(std::uintmax_t& fileSize, CFileError& error,
+            SettingsReader reader = SettingsReader::kClient);
   // Replaces the file with the settings' archive text; fileSize is the size written.
   bool Save(std::uintmax_t& fileSize, CFileError& error);
 
