@@ -5,8 +5,9 @@
 // for byte. In the same run, the limit: the same files put straight into the same FTP server
 // by CurlFtpClient from one thread, once with its one handle kept (as the server's FTP task
 // keeps it) and once with a new handle per file, which shows what keeping it gains. Prints
-// files/s and MB/s of each, the server's ratio to the direct put, and the server's peak
-// memory and CPU time.
+// the files/s and MB/s of the files delivered by each, the server's ratio to the direct put,
+// and the server's peak memory and CPU time. A run ends when every file has its report, or
+// --stall-seconds after the last thing happened (a file without a report never gets one).
 //
 // Run with: bench_server_load [--clients=15] [--files=100] [--server=PATH] [--stall-seconds=60]
 // (--server defaults to the VEXOServer of the same build tree). Targets: --clients=15
@@ -179,8 +180,11 @@ struct RunFigures {
   double m_megabytes = 0;
   double m_seconds = 0;
   int m_lost = 0;  // files without outcome '1' or not intact on the FTP host
-  double FilesPerSecond() const { return m_files / m_seconds; }
-  double MegabytesPerSecond() const { return m_megabytes / m_seconds; }
+  // Of the files delivered.
+  double FilesPerSecond() const { return (m_files - m_lost) / m_seconds; }
+  double MegabytesPerSecond() const {
+    return m_megabytes * (m_files - m_lost) / m_files / m_seconds;
+  }
 };
 RunFigures g_directKept;
 RunFigures g_directNew;
@@ -190,8 +194,10 @@ RunFigures g_server;
 struct ServerFigures {
   long m_peakKiB = 0;
   double m_cpuSeconds = 0;
-  int m_exitStatus = -1;  // waitpid status; -1 when it had to be killed
-  std::string m_trouble;  // its error lines counted, its last counters, the clients' trouble
+  int m_exitStatus = -1;         // waitpid status; -1 when it had to be killed
+  int m_putsLogged = 0;          // the puts its console calls successful
+  double m_receivedSeconds = 0;  // from the first file sent to the last acknowledged
+  std::string m_trouble;         // its error lines counted, and the clients' trouble
 };
 ServerFigures g_serverFigures;
 
@@ -434,8 +440,9 @@ class LoadClients {
   }
 
   // Sends every client's first file, then runs the loop until every file has its delivery
-  // report, every client has ended, or nothing has happened for --stall-seconds.
-  void UploadAll() {
+  // report, every client has ended, or nothing has happened for --stall-seconds. Returns
+  // when the last thing happened (the stall does not count).
+  Clock::time_point UploadAll() {
     m_lastProgress = Clock::now();
     for (auto& client : m_clients) {
       SendNext(*client);
@@ -448,7 +455,11 @@ class LoadClients {
                  Clock::now() - m_lastProgress > stall;
         },
         std::chrono::hours(24));
+    return m_lastProgress;
   }
+
+  // When the server acknowledged the last file it received.
+  Clock::time_point LastAcknowledged() const { return m_lastAcknowledged; }
 
   // Stops every task: all are asked first, so that their closes overlap, then each is
   // awaited.
@@ -497,7 +508,7 @@ class LoadClients {
     }
     switch (notice.m_code) {
       case client_task::kFileAcknowledged:
-        m_lastProgress = Clock::now();
+        m_lastProgress = m_lastAcknowledged = Clock::now();
         SendNext(client);
         break;
       case client_task::kDeliveryReport:
@@ -553,6 +564,7 @@ class LoadClients {
   const UploadFiles& m_files;
   std::vector<std::unique_ptr<LoadClient>> m_clients;
   Clock::time_point m_lastProgress;
+  Clock::time_point m_lastAcknowledged;
   int m_loggedIn = 0;
   int m_ended = 0;
   int m_reports = 0;
@@ -562,7 +574,15 @@ class LoadClients {
   std::string m_firstWarning;
 };
 
-// Lines of the server's console that tell of trouble, counted, and its last counters line.
+int CountOf(const std::string& text, std::string_view part) {
+  int count = 0;
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+    ++count;
+  }
+  return count;
+}
+
+// The lines of the server's console that tell of trouble, counted.
 std::string ServerTrouble(const std::string& console) {
   static constexpr std::array<std::string_view, 7> kTroubleTexts = {
       "failed on send",
@@ -575,19 +595,8 @@ std::string ServerTrouble(const std::string& console) {
   };
   std::string text;
   for (std::string_view trouble : kTroubleTexts) {
-    int count = 0;
-    for (std::size_t at = console.find(trouble); at != std::string::npos;
-         at = console.find(trouble, at + 1)) {
-      ++count;
-    }
-    if (count > 0) {
+    if (const int count = CountOf(console, trouble); count > 0) {
       text += std::to_string(count) + " x \"" + std::string(trouble) + "\"; ";
-    }
-  }
-  for (std::string_view row : {"Primary Good FTP Put Count", "Backup Good FTP Put Count"}) {
-    const std::size_t last = console.rfind(row);
-    if (last != std::string::npos) {
-      text += console.substr(last, console.find('\n', last) - last) + "; ";
     }
   }
   return text;
@@ -621,16 +630,19 @@ bool RunServerLoad(RunFigures& figures, ServerFigures& server, Arrival& arrival,
     return false;
   }
   const auto begin = Clock::now();
-  clients.UploadAll();
-  figures.m_seconds = SecondsSince(begin);
+  figures.m_seconds = std::chrono::duration<double>(clients.UploadAll() - begin).count();
+  server.m_receivedSeconds =
+      std::chrono::duration<double>(clients.LastAcknowledged() - begin).count();
   clients.Stop();
   rusage usage{};
   const bool ended = process.Stop(usage, server.m_exitStatus);
   server.m_peakKiB = usage.ru_maxrss;
   server.m_cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
                         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+  const std::string console = process.Output();
+  server.m_putsLogged = CountOf(console, "successfully sent to FTP server");
   server.m_trouble = (ended ? "" : "did not end within 60 s of SIGTERM (killed); ") +
-                     ServerTrouble(process.Output()) + clients.Trouble();
+                     ServerTrouble(console) + clients.Trouble();
   figures.m_files = fixture.files.Count();
   figures.m_megabytes = fixture.files.Megabytes();
   arrival = CollectArrivals(fixture.root.File("ftp"), fixture.files);
@@ -667,11 +679,11 @@ bool ParseOptions(int argc, char** argv) {
       {"--files=", &LoadOptions::files},
       {"--stall-seconds=", &LoadOptions::stallSeconds},
   }};
-  // The VEXOServer of this build tree: bench/ and apps/ are siblings.
+  // The VEXOServer of this build tree: bench/ and apps/ are siblings, programs lie in apps/.
   std::error_code error;
-  g_options.server = (fs::read_symlink("/proc/self/exe", error).parent_path().parent_path() /
-                      "apps/VEXOServer/VEXOServer")
-                         .string();
+  g_options.server =
+      (fs::read_symlink("/proc/self/exe", error).parent_path().parent_path() / "apps/VEXOServer")
+          .string();
   for (int i = 1; i < argc; ++i) {
     const std::string_view argument = argv[i];
     const auto number = std::find_if(kNumbers.begin(), kNumbers.end(), [&](const auto& flag) {
@@ -696,9 +708,9 @@ bool ParseOptions(int argc, char** argv) {
 }
 
 void PrintRate(const char* what, const RunFigures& figures) {
-  std::printf("%s: %d files, %.1f MB in %.2f s: %.1f files/s, %.2f MB/s, %d lost\n", what,
-              figures.m_files, figures.m_megabytes, figures.m_seconds, figures.FilesPerSecond(),
-              figures.MegabytesPerSecond(), figures.m_lost);
+  std::printf("%s: %d files, %.1f MB; %d lost; delivered %.1f files/s, %.2f MB/s in %.2f s\n", what,
+              figures.m_files, figures.m_megabytes, figures.m_lost, figures.FilesPerSecond(),
+              figures.MegabytesPerSecond(), figures.m_seconds);
 }
 
 // The summary of the run; false when a file was lost.
@@ -715,9 +727,12 @@ bool PrintSummary() {
                 g_directKept.FilesPerSecond() / g_directNew.FilesPerSecond());
   }
   if (g_server.m_done) {
-    std::printf("server: %d clients x %d files, peak RSS %.1f MB, CPU %.2f s, exit status %d\n",
-                g_options.clients, g_options.files, g_serverFigures.m_peakKiB / 1024.0,
-                g_serverFigures.m_cpuSeconds, g_serverFigures.m_exitStatus);
+    std::printf(
+        "server: %d clients x %d files, last file received after %.2f s, %d puts logged as "
+        "sent, peak RSS %.1f MB, CPU %.2f s, exit status %d\n",
+        g_options.clients, g_options.files, g_serverFigures.m_receivedSeconds,
+        g_serverFigures.m_putsLogged, g_serverFigures.m_peakKiB / 1024.0,
+        g_serverFigures.m_cpuSeconds, g_serverFigures.m_exitStatus);
     std::printf("server trouble: %s\n",
                 g_serverFigures.m_trouble.empty() ? "none" : g_serverFigures.m_trouble.c_str());
   }
