@@ -379,7 +379,7 @@ void CVEXOServerDlg::OnSessionNotice(CServerSession* session, const CTaskNotice&
       break;
     case session_task::kCancelRequest: {
       std::size_t withdrawn = 0;
-      m_queue.Withdraw(session, withdrawn);
+      Withdraw(session, withdrawn);
       if (withdrawn > 0) {
         ReportDelivery(*session, 0, wire::kDeliveryCancelled);
       }
@@ -411,18 +411,48 @@ void CVEXOServerDlg::PrepareReceivedFile(CServerSession& session, const std::str
   entry.m_uploadNumber = uploadNumber;
   entry.m_headerUuid = header.m_headerUuid;
   entry.m_serverMarker = header.m_serverMarker;
-  CSysErrorInfo error;
-  switch (m_queue.Enqueue(entry, error)) {
-    case CForwardingQueue::Enqueued::kQueued:
-      break;
-    case CForwardingQueue::Enqueued::kFull:
-      Log(kLogError, kCategoryFtp, kMsgQueueFull);
-      break;
-    case CForwardingQueue::Enqueued::kEventFailed:
-      LogSystemError(error);
-      break;
-  }
+  Forward(session, entry);
   AddHistory(session.PeerAddress(), kHistFileReceived, {entry.m_remoteName});
+}
+
+void CVEXOServerDlg::Forward(CServerSession& session, const CQueueEntry& entry) {
+  CSysErrorInfo error;
+  // Behind uploads already waiting, an upload waits too, so they go out in order.
+  const CForwardingQueue::Enqueued enqueued =
+      m_waiting.empty() ? m_queue.Enqueue(entry, error) : CForwardingQueue::Enqueued::kFull;
+  if (enqueued == CForwardingQueue::Enqueued::kEventFailed) {
+    LogSystemError(error);
+  } else if (enqueued == CForwardingQueue::Enqueued::kFull) {
+    if (m_waiting.size() < kMaxWaiting) {
+      m_waiting.push_back(entry);
+      return;
+    }
+    Log(kLogError, kCategoryFtp, kMsgQueueFull);
+    ReportDelivery(session, entry.m_uploadNumber, wire::kDeliveryFailed);
+  }
+}
+
+void CVEXOServerDlg::RefillQueue() {
+  CSysErrorInfo error;
+  while (!m_waiting.empty()) {
+    switch (m_queue.Enqueue(m_waiting.front(), error)) {
+      case CForwardingQueue::Enqueued::kQueued:
+        m_waiting.pop_front();
+        break;
+      case CForwardingQueue::Enqueued::kFull:
+        return;
+      case CForwardingQueue::Enqueued::kEventFailed:
+        LogSystemError(error);
+        return;
+    }
+  }
+}
+
+bool CVEXOServerDlg::Withdraw(const CServerSession* session, std::size_t& count) {
+  const bool notForwarding = m_queue.Withdraw(session, count);
+  count += std::erase_if(m_waiting,
+                         [&](const CQueueEntry& entry) { return entry.m_session == session; });
+  return notForwarding;
 }
 
 void CVEXOServerDlg::OnSessionEnded(CServerSession* session, bool good) {
@@ -431,7 +461,7 @@ void CVEXOServerDlg::OnSessionEnded(CServerSession* session, bool good) {
   session->Task().Reap();
   std::size_t withdrawn = 0;
   const std::string address = session->PeerAddress();
-  if (m_queue.Withdraw(session, withdrawn)) {
+  if (Withdraw(session, withdrawn)) {
     m_sessions.Remove(session);
   } else {
     session->MarkEnded();
@@ -483,6 +513,7 @@ void CVEXOServerDlg::OnPutOutcome(const CTaskNotice& notice, bool sent) {
   // The put's entry is the one being forwarded until Done.
   auto* session = const_cast<CServerSession*>(m_queue.ForwardingSession());
   m_queue.Done();
+  RefillQueue();
   Log(kLogInfo, kCategoryFtp, kMsgPutOutcome,
       {notice.m_text,
        std::string(ServerStrings().Text(sent ? kMsgSuccessfullySent : kMsgFailedOnSend))});
@@ -509,7 +540,7 @@ void CVEXOServerDlg::OnFtpTaskEnded(bool good) {
       continue;
     }
     std::size_t withdrawn = 0;
-    m_queue.Withdraw(session.get(), withdrawn);
+    Withdraw(session.get(), withdrawn);
     for (std::size_t i = 0; i < withdrawn; ++i) {
       ReportDelivery(*session, 0, wire::kDeliveryTaskEnded);
     }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <ctime>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -32,6 +33,9 @@ class CVEXOServerDlg {
   // While a stop waits for sessions to send their last delivery reports.
   static constexpr EventLoop::TimerId kSessionStopTimer = 203;
   static constexpr std::size_t kMaxHistoryRows = 500;
+  // Received uploads that may wait for room in the forwarding queue; beyond them an upload
+  // fails at once.
+  static constexpr std::size_t kMaxWaiting = 10000;
   static constexpr const char* kCaption = "Quorvel Upload Server 2.2f";
   static constexpr const char* kSettingsFileName = "VEXOSvr.cfg";
   static constexpr const char* kLogFileName = "qxu.log";
@@ -70,6 +74,7 @@ class CVEXOServerDlg {
   FTPPutSettings& FtpSettings() { return m_settings.m_ftp; }
   const CSessionList& Sessions() const { return m_sessions; }
   const CForwardingQueue& Queue() const { return m_queue; }
+  std::size_t WaitingCount() const { return m_waiting.size(); }
   // The lock every task shares; the window only tries it for the counters.
   std::mutex& SharedLock() { return m_sharedLock; }
   // The port the accept task listens on (0 while it does not).
@@ -94,6 +99,13 @@ class CVEXOServerDlg {
   bool StartSession(CServerSession& session, CSysSocket socket);
   void PrepareReceivedFile(CServerSession& session, const std::string& path,
                            std::uint32_t uploadNumber);
+  // Hands the entry to the queue or, while the queue is full, to the waiting list.
+  void Forward(CServerSession& session, const CQueueEntry& entry);
+  // Moves waiting entries into the queue while it has room.
+  void RefillQueue();
+  // Removes the session's queued and waiting uploads (count: how many); false when one of
+  // its uploads is being forwarded.
+  bool Withdraw(const CServerSession* session, std::size_t& count);
   void OnSessionEnded(CServerSession* session, bool good);
   void OnPutOutcome(const CTaskNotice& notice, bool sent);
   void OnFtpTaskEnded(bool good);
@@ -132,6 +144,9 @@ class CVEXOServerDlg {
   CAcceptTask m_acceptTask;
   CFtpTask m_ftpTask;
   CSessionList m_sessions;
+  // Uploads that found the queue full, oldest first: a burst larger than the queue waits
+  // here rather than being dropped, and moves in as the FTP task frees slots.
+  std::deque<CQueueEntry> m_waiting;
 
   bool m_exiting = false;
   bool m_stopSessionsAfterFtp = false;

@@ -384,6 +384,35 @@ TEST_F(QueuedUploadsTest, ExitWaitsDisabledUntilEveryTaskHasEnded) {
   EXPECT_FALSE(m_dlg->AnyTaskRunning()) << "no Start while exiting";
 }
 
+TEST_F(ServerDlgTest, UploadsBeyondAFullQueueWaitAndAllGoOutInOrder) {
+  m_ftp.SetLasting(kPrimary, kHostDown);
+  m_ftp.SetLasting(kBackup, kHostDown);
+  CServerSettings settings = TestSettings();
+  settings.m_ftp.m_infiniteRetry = true;
+  settings.m_ftp.m_retryInterval = 20;
+  auto client = Connect(Serve(settings));
+  constexpr std::uint32_t kUploads = CForwardingQueue::kSlots + 5;
+  for (std::uint32_t number = 1; number <= kUploads; ++number) {
+    ASSERT_TRUE(client->Send(Upload("f.inc", std::to_string(number)), number));
+    ASSERT_TRUE(RunUntil([&] { return client->Acknowledged() == static_cast<int>(number); }));
+  }
+  ASSERT_TRUE(RunUntil([&] { return m_dlg->WaitingCount() == 5; }));
+  EXPECT_EQ(m_dlg->Queue().Size(), CForwardingQueue::kSlots - 1);
+  m_ftp.SetLasting(kPrimary, FtpResult::Success());
+  ASSERT_TRUE(RunUntil([&] { return client->Reports().size() == kUploads; }));
+  EXPECT_FALSE(m_view.Logged("Failed to queue data because queue is full."));
+  std::vector<std::string> contents;
+  for (const auto& call : m_ftp.Calls()) {
+    if (call.m_put.m_host == kPrimary && (contents.empty() || contents.back() != call.m_content)) {
+      contents.push_back(call.m_content);
+    }
+  }
+  ASSERT_EQ(contents.size(), kUploads) << "each upload put once it could be";
+  for (std::uint32_t number = 1; number <= kUploads; ++number) {
+    EXPECT_EQ(contents[number - 1], std::to_string(number));
+  }
+}
+
 TEST_F(ServerDlgTest, APortOutsideTheRangeFailsTheAcceptTasksStart) {
   CServerSettings settings = TestSettings();
   settings.m_user.m_port = 70000;
