@@ -160,19 +160,21 @@ TEST_F(TerminalUploadTest, AProgramThatNeverExitsIsWatchedWithoutLimit) {
 TEST_F(TerminalUploadTest, AStartThatFailsLogsTheCodeAndWatchesNothing) {
   struct Row {
     const char* what;
-    bool busy;
-    std::uint32_t startError;
+    bool busy = false;
+    std::string invokePath = "/opt/nvx term";
+    std::uint32_t startError = 0;
     std::string text;
   };
   const Row rows[] = {
       {.what = "a missing program",
-       .busy = false,
        .startError = ENOENT,
        .text = "Failure accessing Open Norvane, code 2, function CreateProcess(...)."},
       {.what = "a program already running",
        .busy = true,
-       .startError = 0,
        .text = "Failure accessing Open Norvane, code 16, function CreateProcess(...)."},
+      {.what = "a path whose quote would break the quoting",
+       .invokePath = "/opt/a\"b",
+       .text = "Failure accessing Open Norvane, code 22, function CreateProcess(...)."},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
@@ -183,8 +185,9 @@ TEST_F(TerminalUploadTest, AStartThatFailsLogsTheCodeAndWatchesNothing) {
       ASSERT_TRUE(upload.Start(m_settings, "/w/Upload/TRQX001.inc"));
     }
     runner.m_startError = row.startError;
+    m_settings.m_invokePath = row.invokePath;
     EXPECT_FALSE(upload.Start(m_settings, "/w/Upload/TRQX002.inc"));
-    EXPECT_EQ(runner.m_started.size(), 1u);
+    EXPECT_EQ(runner.m_started.size(), row.busy || row.startError != 0 ? 1u : 0u);
     EXPECT_EQ(LastEntry().level, kLogError);
     EXPECT_EQ(LastEntry().category, kCategoryFtp);
     EXPECT_EQ(LastEntry().number, client_strings::kMsgTerminalAccessFailed);
@@ -194,14 +197,6 @@ TEST_F(TerminalUploadTest, AStartThatFailsLogsTheCodeAndWatchesNothing) {
     EXPECT_EQ(runner.m_polls, row.busy ? 2 : 0);
   }
   EXPECT_TRUE(m_results.empty());
-}
-
-TEST_F(TerminalUploadTest, APathThatBreaksTheQuotingStartsNothing) {
-  m_settings.m_invokePath = "/opt/a\"b";
-  EXPECT_FALSE(m_upload.Start(m_settings, "/w/Upload/TRQX001.inc"));
-  EXPECT_TRUE(m_runner.m_started.empty());
-  EXPECT_EQ(LastEntry().text,
-            "Failure accessing Open Norvane, code 22, function CreateProcess(...).");
 }
 
 // The real runner, on real programs.
