@@ -50,7 +50,8 @@ class TerminalUpload {
   // The references must outlive the object.
   TerminalUpload(ProcessRunner& runner, EventLoop& loop, CLogger& logger,
                  std::function<void(TerminalResult)> onEnded);
-  // A program still running is left running: it is no longer watched.
+  // Stops the watch. A program still running is left running, unwatched: this happens as
+  // the client ends, and the system reaps the program once the client has gone.
   ~TerminalUpload();
   TerminalUpload(const TerminalUpload&) = delete;
   TerminalUpload& operator=(const TerminalUpload&) = delete;
@@ -61,7 +62,8 @@ class TerminalUpload {
   // already running (code EBUSY, and no 130).
   bool Start(const COpenNVInternalSettings& settings, const std::string& uploadPath);
   // The watch timer's tick: does nothing while the program runs; once it has ended (or
-  // its state cannot be read), stops the timer, forgets the process, logs 111, 112 or 110
+  // its state cannot be read), stops the timer, forgets the process, logs 111 (exit 0),
+  // 112 (any other exit; a signal n as the shell's 128 + n) or 110 ("GetExitCodeProcess")
   // and calls onEnded. The program has no time limit.
   void OnTimer();
   bool Running() const { return m_pid.has_value(); }
