@@ -117,6 +117,11 @@ void CDirectoryPoller::StopPolling() {
 
 void CDirectoryPoller::StartTask() {
   CSysErrorInfo error;
+  if (m_stopRequested && m_task.IsRunning()) {
+    // A stop asked for earlier is still under way: let it end, or it would end the task
+    // this start keeps.
+    m_task.Stop(CWorkerTask::kInfinite, error);
+  }
   m_task.Reap();
   if (m_task.IsRunning()) {
     if (!m_task.Rewatch(error)) {

@@ -81,7 +81,8 @@ class CDirectoryPoller {
   CDirectoryPoller& operator=(const CDirectoryPoller&) = delete;
 
   // Start polling with settings: method 0 starts the task (or moves its watch to the poll
-  // folder), method 1 stops the task and starts the timer; every step logs.
+  // folder; a stop still under way is waited for first), method 1 stops the task and starts
+  // the timer; every step logs.
   void StartPolling(const COpenNVInternalSettings& settings);
   // Stop polling: the timer and the task, logged.
   void StopPolling();

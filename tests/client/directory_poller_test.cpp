@@ -334,6 +334,18 @@ TEST_F(DirNotifyTest, NewPollFolderMovesTheWatch) {
   EXPECT_EQ(m_host.m_uploads, std::vector<std::string>{"moved.csv"});
 }
 
+TEST_F(DirNotifyTest, EndNoticeOfAnEarlierRunLeavesARestartedTaskWatching) {
+  m_host.m_handOverBlocks = true;
+  m_poller.StartPolling(m_settings);
+  m_poller.StopPolling();
+  Start();  // the first run's end is handled only now
+  ASSERT_TRUE(Logged(poller_text::kTaskTerminated));
+  ASSERT_TRUE(m_poller.TaskRunning());
+  Drop("after.csv");
+  ASSERT_TRUE(RunUntil([&] { return !m_host.m_uploads.empty(); }));
+  EXPECT_EQ(m_host.m_uploads, std::vector<std::string>{"after.csv"});
+}
+
 TEST_F(DirNotifyTest, PollFolderThatCannotBeWatchedFailsTheStart) {
   m_settings.m_pollDirectory = m_folder.File("missing");
   Start();
