@@ -214,14 +214,13 @@ bool CDirectoryPoller::ListPollFolder(std::vector<std::string>& names) {
     LogSystemError(error);
     return false;
   }
-  bool listed = true;
   for (;;) {
     errno = 0;
     const dirent* entry = ::readdir(folder);
     if (entry == nullptr) {
       if (errno != 0) {
+        // The entries read before the error are still scanned; the listing ends here.
         m_recordedError.Set(static_cast<std::uint32_t>(errno), poller_call::kFindNextFile);
-        listed = false;
       }
       break;
     }
@@ -232,9 +231,8 @@ bool CDirectoryPoller::ListPollFolder(std::vector<std::string>& names) {
   }
   if (::closedir(folder) != 0) {
     m_recordedError.Set(static_cast<std::uint32_t>(errno), poller_call::kFindClose);
-    listed = false;
   }
-  return listed;
+  return true;
 }
 
 CDirectoryPoller::Step CDirectoryPoller::ScanFile(const std::string& name) {
@@ -273,9 +271,11 @@ CDirectoryPoller::Step CDirectoryPoller::ScanFile(const std::string& name) {
     case UploadResult::kFailed:
       ::unlink(source.c_str());
       return Step::kNext;
-    default:
-      return Step::kNext;
+    case UploadResult::kNotConnected:
+    case UploadResult::kHandedOver:
+      break;
   }
+  return Step::kNext;
 }
 
 CDirectoryPoller::Copy CDirectoryPoller::CopyWithRetries(const std::string& source,

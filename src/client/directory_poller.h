@@ -114,7 +114,8 @@ class CDirectoryPoller {
   void StopTask();
   void StopTimer();
   void StartTimer(int intervalSeconds);
-  // The regular files of the poll folder in listing order; false ends the scan.
+  // The regular files of the poll folder in listing order, up to a failed read (recorded);
+  // false, logged, when the folder cannot be opened.
   bool ListPollFolder(std::vector<std::string>& names);
   // One listed file: copy, upload, act on the result.
   Step ScanFile(const std::string& name);
