@@ -27,6 +27,10 @@ constexpr std::array kFormats{
 constexpr int kTabDelimited = 1;
 constexpr int kFixedSpace = 2;
 constexpr std::string_view kSpreadsheetSuffix = ".XLS";
+// The largest sheet a .xls holds; a bigger range is a crafted dimension record, which would
+// only cost time to walk.
+constexpr unsigned kMaxRows = 65536;
+constexpr unsigned kMaxColumns = 256;
 
 // FreeXL's error codes in words, for the log.
 struct FreeXlError {
@@ -151,6 +155,10 @@ bool Workbook::Open(const std::string& path, std::string& reason) {
   }
   if (code != FREEXL_OK) {
     reason = FreeXlErrorWords(code);
+    return false;
+  }
+  if (m_rows > kMaxRows || m_columns > kMaxColumns) {
+    reason = "the worksheet is larger than an Excel 97-2003 sheet can be";
     return false;
   }
   return true;

@@ -105,6 +105,9 @@ TEST_F(SpreadsheetTest, AnUnreadableWorkbookFailsWithTheReasonLogged) {
       {.exists = true,
        .content = ReadWholeFile(kSheetData + "protected.xls"),
        .reason = "the workbook is password-protected"},
+      {.exists = true,
+       .content = ReadWholeFile(kSheetData + "oversized.xls"),
+       .reason = "the worksheet is larger than an Excel 97-2003 sheet can be"},
       {.exists = false, .content = "", .reason = "the file does not exist or cannot be opened"},
   };
   for (const auto& c : kCases) {

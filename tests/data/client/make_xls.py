@@ -3,6 +3,7 @@
 files are checked in (the tests read them without python). Needs python3-xlwt."""
 import datetime
 import os
+import struct
 
 import xlwt
 
@@ -41,6 +42,7 @@ def main():
     book.add_sheet("Other").write(0, 0, "not converted")
     book.save(os.path.join(HERE, "orders.xls"))
     write_protected()
+    write_oversized()
 
 
 def write_protected():
@@ -54,6 +56,18 @@ def write_protected():
     at = data.index(header)
     with open(os.path.join(HERE, "protected.xls"), "wb") as f:
         f.write(data[:at] + b"\x2f\x00" + data[at + 2:])
+
+
+
+def write_oversized():
+    """oversized.xls: orders.xls whose first worksheet's DIMENSIONS record (type 0x0200,
+    14 bytes: first row, last row + 1, first column, last column + 1) claims 70000 rows, more
+    than a .xls sheet holds."""
+    with open(os.path.join(HERE, "orders.xls"), "rb") as f:
+        data = f.read()
+    at = data.index(b"\x00\x02\x0e\x00") + 4
+    with open(os.path.join(HERE, "oversized.xls"), "wb") as f:
+        f.write(data[:at] + struct.pack("<II", 0, 70000) + data[at + 8:])
 
 
 if __name__ == "__main__":
