@@ -1,0 +1,143 @@
+#include "client/spreadsheet.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "support/recording_log.h"
+#include "support/scratch_folder.h"
+
+namespace trqx {
+namespace {
+
+// orders.xls (made by make_xls.py): numbers, texts with a comma, quotes and a tab, an empty
+// cell inside a row and one at a row's end, dates, and a second worksheet left out.
+const std::string kSheetData = std::string(TRQX_TEST_DATA) + "/client/sheet/";
+
+class SpreadsheetTest : public ::testing::Test {
+ protected:
+  // The fixture copied under name into the desk folder; its path.
+  std::string DeskFile(const std::string& name, std::string_view content) {
+    const std::string path = m_desk.File(name);
+    EXPECT_TRUE(WriteWholeFile(path, content));
+    return path;
+  }
+
+  ScratchFolder m_desk;
+  ScratchFolder m_temp;
+  test::RecordingLogger m_log;
+  const std::string m_workbook = ReadWholeFile(kSheetData + "orders.xls");
+};
+
+TEST_F(SpreadsheetTest, EachFormatWritesTheFirstWorksheetUnderTheDeskFilesName) {
+  const struct {
+    int format;
+    const char* target;
+    const char* golden;
+  } kCases[] = {
+      {.format = 0, .target = "BOOK1.csv", .golden = "orders.csv.expected"},
+      {.format = 1, .target = "BOOK1.txt", .golden = "orders.txt.expected"},
+      {.format = 2, .target = "BOOK1.dat", .golden = "orders.dat.expected"},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.target);
+    std::string path = DeskFile("BOOK1.Xls", m_workbook);
+    // A file left by an earlier conversion is replaced.
+    WriteWholeFile(m_temp.File(c.target), std::string(5000, 'x'));
+
+    EXPECT_EQ(ConvertSpreadsheet(path, m_temp.Path(), c.format, m_log.logger),
+              SpreadsheetResult::kConverted);
+    EXPECT_EQ(path, m_temp.File(c.target));
+    EXPECT_EQ(ReadWholeFile(path), ReadWholeFile(kSheetData + c.golden));
+  }
+  EXPECT_TRUE(m_log.sink.m_entries.empty());
+}
+
+TEST_F(SpreadsheetTest, OnlyANameEndingInXlsIsASpreadsheet) {
+  for (const char* name : {"book1.xlsx", "orders.csv", "xls", "ls"}) {
+    std::string path = DeskFile(name, m_workbook);
+    EXPECT_EQ(ConvertSpreadsheet(path, m_temp.Path(), 0, m_log.logger),
+              SpreadsheetResult::kNotSpreadsheet)
+        << name;
+    EXPECT_EQ(path, m_desk.File(name));
+  }
+  EXPECT_TRUE(m_log.sink.m_entries.empty());
+  EXPECT_TRUE(std::filesystem::is_empty(m_temp.Path()));
+}
+
+TEST_F(SpreadsheetTest, TargetPathTakesTheNameAfterEitherSeparatorAndTheFormatsExtension) {
+  const struct {
+    const char* desk;
+    int format;
+    const char* target;
+  } kCases[] = {
+      {.desk = "/desk/orders.xls", .format = 1, .target = "/tmp/t/orders.txt"},
+      {.desk = "C:\\desk\\Orders.XLS", .format = 2, .target = "/tmp/t/Orders.dat"},
+      {.desk = "a.b.xls", .format = 0, .target = "/tmp/t/a.b.csv"},
+      // A setting outside the list counts as its default, comma-delimited.
+      {.desk = "x.xls", .format = 7, .target = "/tmp/t/x.csv"},
+      {.desk = "x.xls", .format = -1, .target = "/tmp/t/x.csv"},
+  };
+  for (const auto& c : kCases) {
+    EXPECT_EQ(SpreadsheetTargetPath(c.desk, "/tmp/t", c.format), c.target) << c.desk;
+  }
+  EXPECT_EQ(SpreadsheetStatusText(1), "Detected XLS File... Converting to TXT Format... ");
+}
+
+TEST_F(SpreadsheetTest, AnUnreadableWorkbookFailsWithTheReasonLogged) {
+  std::string garbage;
+  while (garbage.size() < 1000) {  // past the 512-byte header FreeXL reads first
+    garbage += "Symbol,Qty\nIBM,100\n";
+  }
+  const struct {
+    bool exists;
+    std::string content;
+    const char* reason;
+  } kCases[] = {
+      {.exists = true,
+       .content = m_workbook.substr(0, 3000),
+       .reason = "the workbook is truncated or damaged (read error)"},
+      {.exists = true,
+       .content = m_workbook.substr(0, 100),
+       .reason = "the workbook is truncated or damaged (read error)"},
+      {.exists = true, .content = garbage, .reason = "the file is not an Excel workbook"},
+      {.exists = true,
+       .content = ReadWholeFile(kSheetData + "protected.xls"),
+       .reason = "the workbook is password-protected"},
+      {.exists = true,
+       .content = ReadWholeFile(kSheetData + "oversized.xls"),
+       .reason = "the worksheet is larger than an Excel 97-2003 sheet can be"},
+      {.exists = false, .content = "", .reason = "the file does not exist or cannot be opened"},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.reason);
+    m_log.sink.m_entries.clear();
+    const std::string desk = c.exists ? DeskFile("bad.xls", c.content) : m_desk.File("gone.xls");
+    std::string path = desk;
+
+    EXPECT_EQ(ConvertSpreadsheet(path, m_temp.Path(), 0, m_log.logger), SpreadsheetResult::kFailed);
+    EXPECT_EQ(path, desk);
+    ASSERT_EQ(m_log.sink.m_entries.size(), 1u);
+    EXPECT_EQ(m_log.sink.m_entries[0].level, kLogError);
+    EXPECT_EQ(m_log.sink.m_entries[0].category, kCategorySystem);
+    EXPECT_EQ(m_log.sink.m_entries[0].text,
+              "Failed to convert XLS file " + desk + ", " + c.reason + ".");
+    EXPECT_TRUE(std::filesystem::is_empty(m_temp.Path()));
+  }
+}
+
+TEST_F(SpreadsheetTest, AnUnwritableTempFolderFailsAndLeavesThePath) {
+  const std::string desk = DeskFile("orders.xls", m_workbook);
+  std::string path = desk;
+  EXPECT_EQ(ConvertSpreadsheet(path, m_temp.File("missing"), 2, m_log.logger),
+            SpreadsheetResult::kFailed);
+  EXPECT_EQ(path, desk);
+  ASSERT_EQ(m_log.sink.m_entries.size(), 1u);
+  EXPECT_EQ(m_log.sink.m_entries[0].text, "Failed to convert XLS file " + desk + ", cannot write " +
+                                              m_temp.File("missing/orders.dat") +
+                                              ": No such file or directory.");
+}
+
+}  // namespace
+}  // namespace trqx
