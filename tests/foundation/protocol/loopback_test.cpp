@@ -287,6 +287,27 @@ TEST_F(LoopbackTest, AConnectStillUnderWayWhenAdoptedThatTheServerRefusesIsAConn
             (std::vector<std::string>{std::to_string(ECONNREFUSED), "FD_CONNECT"}));
 }
 
+TEST_F(LoopbackTest, AnAdoptedConnectThatIsRefusedIsAConnectEventErrorNotAReceiveError) {
+  loopback::LoopbackListener closed;
+  ASSERT_TRUE(closed.Open());
+  closed.Close();
+  CSysSocket pending;
+  const SocketIo connect = loopback::BeginConnect(pending, closed.Port());
+  if (connect != SocketIo::kWouldBlock) {
+    GTEST_SKIP() << "this system refused the loopback connect at once";
+  }
+  MakeClient(m_a);
+  m_a.clientTask->Adopt(std::move(pending), true, "alice", "secret");
+  CSysErrorInfo error;
+  ASSERT_TRUE(m_a.clientTask->Start(error));
+  ASSERT_TRUE(RunUntil([&] { return m_a.clientTask->ExitCode() == 1; }));
+  const std::vector<CTaskNotice> logs = m_a.client.Of(client_task::kLogEntry);
+  ASSERT_EQ(logs.size(), 1u);
+  EXPECT_EQ(logs[0].m_log.m_number, client_strings::kMsgSocketEventError);
+  EXPECT_EQ(logs[0].m_log.m_args,
+            (std::vector<std::string>{std::to_string(ECONNREFUSED), "FD_CONNECT"}));
+}
+
 TEST_F(LoopbackTest, ARequestTellsAFailingWakeFromARefusedChange) {
   // Never started: the link is awaiting its login and the task has no wake event yet.
   CSessionTask session(m_serverLock, std::make_unique<CDiskSpoolFile>(), m_counter);
