@@ -125,8 +125,13 @@ ClientOutcome CClientProtocol::Handle(std::string_view frame) {
   }
   const char type = frame[1];
   const ClientState state = m_state;
-  if (state == ClientState::kClosedByServer || state == ClientState::kClosing) {
+  if (state == ClientState::kClosedByServer) {
     return ClientOutcome::kNone;
+  }
+  if (state == ClientState::kClosing) {
+    // Both sides closing at once each wait for the other to drop the connection; the
+    // server's Close tells this side it may drop it now instead of after the close grace.
+    return type == wire::kClose ? ClientOutcome::kCloseReceived : ClientOutcome::kNone;
   }
   if (type == wire::kClose) {
     m_source->Close();

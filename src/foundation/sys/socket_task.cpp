@@ -48,7 +48,6 @@ bool CSocketTask::Loop() {
   m_closeStart.reset();
   m_stopSeen = false;
   m_peerDone = false;
-  OnLoopStart(m_loopStart);
 
   std::array<char, kReadSize> buffer;
   bool result = false;

@@ -76,8 +76,7 @@ class CSocketTask : public CWorkerTask {
   // The loop over Socket(); the socket is closed when it ends, whatever the result.
   bool RunSocketLoop();
 
-  // Hooks of the side. The loop begins on the connected socket.
-  virtual void OnLoopStart(std::time_t now) { (void)now; }
+  // Hooks of the side; the loop begins on the connected socket.
   // Bytes received: feed them to the protocol and act on each outcome.
   virtual LoopAction OnData(std::string_view bytes, std::time_t now) = 0;
   // The next message by the side's priorities, when none is in flight; message stays

@@ -15,9 +15,9 @@
 #include "foundation/client_strings.h"
 #include "foundation/clock.h"
 #include "foundation/protocol/connection_task.h"
-#include "support/loopback_harness.h"
 #include "foundation/protocol/session_task.h"
 #include "foundation/server_strings.h"
+#include "support/loopback_harness.h"
 
 namespace trqx {
 namespace {
@@ -287,6 +287,27 @@ TEST_F(LoopbackTest, AConnectStillUnderWayWhenAdoptedThatTheServerRefusesIsAConn
             (std::vector<std::string>{std::to_string(ECONNREFUSED), "FD_CONNECT"}));
 }
 
+TEST_F(LoopbackTest, AnAdoptedConnectThatIsRefusedIsAConnectEventErrorNotAReceiveError) {
+  loopback::LoopbackListener closed;
+  ASSERT_TRUE(closed.Open());
+  closed.Close();
+  CSysSocket pending;
+  const SocketIo connect = loopback::BeginConnect(pending, closed.Port());
+  if (connect != SocketIo::kWouldBlock) {
+    GTEST_SKIP() << "this system refused the loopback connect at once";
+  }
+  MakeClient(m_a);
+  m_a.clientTask->Adopt(std::move(pending), true, "alice", "secret");
+  CSysErrorInfo error;
+  ASSERT_TRUE(m_a.clientTask->Start(error));
+  ASSERT_TRUE(RunUntil([&] { return m_a.clientTask->ExitCode() == 1; }));
+  const std::vector<CTaskNotice> logs = m_a.client.Of(client_task::kLogEntry);
+  ASSERT_EQ(logs.size(), 1u);
+  EXPECT_EQ(logs[0].m_log.m_number, client_strings::kMsgSocketEventError);
+  EXPECT_EQ(logs[0].m_log.m_args,
+            (std::vector<std::string>{std::to_string(ECONNREFUSED), "FD_CONNECT"}));
+}
+
 TEST_F(LoopbackTest, ARequestTellsAFailingWakeFromARefusedChange) {
   // Never started: the link is awaiting its login and the task has no wake event yet.
   CSessionTask session(m_serverLock, std::make_unique<CDiskSpoolFile>(), m_counter);
@@ -385,6 +406,196 @@ TEST_P(SessionOutcomeTest, IsLoggedAndToldToTheOwner) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, SessionOutcomeTest, ::testing::ValuesIn(kSessionOutcomes));
+
+// What a server's bytes, or a connect that fails, make the client task log and post.
+struct ClientOutcomeRow {
+  const char* sentence;
+  std::string address = "127.0.0.1";
+  bool refused = false;         // nothing listens on the port
+  bool loggedInFirst = false;   // the raw server logs the client in before it sends
+  bool stopFirst = false;       // then the user disconnects and the Close goes out first
+  std::string upload = {};      // then this file is sent
+  std::string sent = {};        // by the raw server, in one write
+  bool dropAfterwards = false;  // the raw server then closes the connection
+  std::vector<std::pair<LogLevel, std::uint32_t>> logs;
+  std::vector<std::string> lastLogArgs = {};
+  std::vector<std::string> posted = {};
+  std::uint32_t exitCode = 0;
+};
+
+void PrintTo(const ClientOutcomeRow& row, std::ostream* out) {
+  *out << row.sentence;
+}
+
+std::string BadVersionGreeting() {
+  std::string greeting = wire::MakeGreeting();
+  greeting.replace(wire::kVersionOffset, wire::kVersionWidth, "    2");
+  return greeting;
+}
+
+constexpr auto kEstablished = std::pair{kLogInfo, client_strings::kMsgConnectionEstablished};
+constexpr auto kCloseMessage = std::pair{kLogInfo, client_strings::kMsgReceivedCloseMessage};
+const std::string kServerClose = wire::MakeClose(wire::kCloseOrderly);
+
+const ClientOutcomeRow kClientOutcomes[] = {
+    {.sentence = "A refused connect is a connect event error, not a receive error",
+     .refused = true,
+     .logs = {{kLogError, client_strings::kMsgSocketEventError}},
+     .lastLogArgs = {std::to_string(ECONNREFUSED), "FD_CONNECT"},
+     .exitCode = 1},
+    {.sentence = "A server address that is no dotted address fails the connect",
+     .address = "localhost",
+     .logs = {{kLogError, client_strings::kMsgSystemError}},
+     .lastLogArgs = {std::to_string(EADDRNOTAVAIL), std::string(sys_call::kConnect)},
+     .exitCode = 1},
+    {.sentence = "The server's Close is logged as information and ends the task well",
+     .sent = wire::MakeGreeting() + kServerClose,
+     .logs = {kEstablished, kCloseMessage}},
+    {.sentence = "A bad login's Close reason 3 is a close message too",
+     .sent = wire::MakeGreeting() + wire::MakeClose('3'),
+     .logs = {kEstablished, kCloseMessage}},
+    {.sentence = "A StatusReply before the Greeting is bad data",
+     .sent = wire::MakeStatusReply('1', ""),
+     .logs = {kEstablished, {kLogError, client_strings::kMsgReceivedBadData}},
+     .exitCode = 1},
+    {.sentence = "An STX inside a frame is bad data",
+     .sent = std::string{wire::kStx} + wire::MakeGreeting(),
+     .logs = {kEstablished, {kLogError, client_strings::kMsgReceivedBadData}},
+     .exitCode = 1},
+    {.sentence = "A Greeting of version 2 is a bad version",
+     .sent = BadVersionGreeting(),
+     .logs = {kEstablished, {kLogError, client_strings::kMsgReceivedBadVersion}},
+     .exitCode = 1},
+    {.sentence = "The login, a status text to show and a delivery report are posted",
+     .sent = wire::MakeGreeting() + wire::MakeGreeting() + wire::MakeStatusReply('1', "hidden") +
+             wire::MakeStatusReply('2', "  Queue is slow  ") +
+             wire::MakeDeliveryReport(wire::kDeliveryForwarded, 12) + kServerClose,
+     .logs = {kEstablished, kCloseMessage},
+     .posted = {"logged in", "status Queue is slow", "report 12 1"}},
+    {.sentence = "A connection the server drops without a Close ends the task badly",
+     .loggedInFirst = true,
+     .sent = wire::MakeStatusReply('1', ""),
+     .dropAfterwards = true,
+     .logs = {kEstablished, {kLogError, client_strings::kMsgConnectionUnexpectedlyClosed}},
+     .posted = {"logged in"},
+     .exitCode = 1},
+    {.sentence = "The server's Close while the client closes ends it at once, not after the grace",
+     .loggedInFirst = true,
+     .stopFirst = true,
+     .sent = kServerClose,
+     .logs = {kEstablished, kCloseMessage},
+     .posted = {"logged in"}},
+    {.sentence = "A file that cannot be sent as it is is a file error that ends the task",
+     .loggedInFirst = true,
+     .upload = std::string("ab\x03"
+                           "cd"),
+     .logs = {kEstablished, {kLogError, client_strings::kMsgFileError}},
+     .lastLogArgs = {"read", std::to_string(EILSEQ)},
+     .posted = {"logged in"},
+     .exitCode = 1},
+};
+
+// A posted notice in words.
+std::string Describe(const CTaskNotice& notice) {
+  if (notice.m_messageId == task_message::kClientLoggedIn) {
+    return "logged in";
+  }
+  switch (notice.m_code) {
+    case client_task::kServerStatusText:
+      return "status " + notice.m_text;
+    case client_task::kDeliveryReport:
+      return "report " + std::to_string(notice.m_number) + " " + notice.m_text;
+    case client_task::kFileAcknowledged:
+      return "file acknowledged";
+    case client_task::kCancelAcknowledged:
+      return "cancel acknowledged";
+    default:
+      return {};
+  }
+}
+
+class ClientOutcomeTest : public LoopbackTest,
+                          public ::testing::WithParamInterface<ClientOutcomeRow> {
+ protected:
+  // Plays the raw server's part of the row up to its bytes.
+  void Serve(const ClientOutcomeRow& row, CSysSocket& server) {
+    // The task's notices are sent: the loop must run while the test waits for the connect.
+    ASSERT_TRUE(RunUntil([&] { return m_listener.Accept(server, 0); }));
+    if (row.loggedInFirst) {
+      const std::string greetings = wire::MakeGreeting() + wire::MakeGreeting();
+      ASSERT_EQ(::send(server.Handle(), greetings.data(), greetings.size(), 0), 16);
+      ASSERT_TRUE(RunUntil([&] { return m_a.LoggedIn(); }));
+      EXPECT_EQ(Read(server, wire::kLoginLength), wire::MakeLogin("alice", "secret"));
+    }
+    CSysErrorInfo error;
+    if (row.stopFirst) {
+      ASSERT_TRUE(m_a.clientTask->Stop(std::chrono::milliseconds(0), error));
+      ASSERT_EQ(Read(server, wire::kCloseLength), kServerClose);
+    }
+    if (!row.upload.empty()) {
+      const std::string path = WriteUpload("upload.inc", row.upload);
+      CFileError fileError;
+      ASSERT_TRUE(m_a.clientTask->SendFile(path, path, 1, fileError));
+    }
+    ASSERT_EQ(::send(server.Handle(), row.sent.data(), row.sent.size(), 0),
+              static_cast<ssize_t>(row.sent.size()));
+    if (row.dropAfterwards) {
+      server.Close(error);
+    }
+  }
+};
+
+TEST_P(ClientOutcomeTest, IsLoggedAndPostedToTheOwner) {
+  const ClientOutcomeRow& row = GetParam();
+  loopback::LoopbackListener closed;
+  ASSERT_TRUE(closed.Open());
+  closed.Close();
+  MakeClient(m_a);
+  CSysErrorInfo error;
+  ASSERT_TRUE(m_a.clientTask->Start(
+      {row.address, row.refused ? closed.Port() : m_listener.Port(), "alice", "secret"}, error));
+  CSysSocket server;
+  if (row.logs.front() == kEstablished) {
+    Serve(row, server);
+  }
+  // The clock stands still: no timer may end the task.
+  ASSERT_TRUE(RunUntil([&] {
+    return m_a.client.Count(client_task::kEndedGood) + m_a.client.Count(client_task::kEndedBad) ==
+           1;
+  }));
+  EXPECT_EQ(m_a.clientTask->ExitCode(), row.exitCode);
+  std::vector<std::pair<LogLevel, std::uint32_t>> logs;
+  const std::vector<CTaskNotice> entries = m_a.client.Of(client_task::kLogEntry);
+  for (const CTaskNotice& notice : entries) {
+    logs.emplace_back(notice.m_log.m_level, notice.m_log.m_number);
+    EXPECT_EQ(notice.m_log.m_category, kCategoryServer);
+  }
+  EXPECT_EQ(logs, row.logs);
+  ASSERT_FALSE(entries.empty());
+  EXPECT_EQ(entries.back().m_log.m_args, row.lastLogArgs);
+  std::vector<std::string> posted;
+  for (const CTaskNotice& notice : m_a.client.m_notices) {
+    if (std::string said = Describe(notice); !said.empty()) {
+      posted.push_back(said);
+    }
+  }
+  EXPECT_EQ(posted, row.posted);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, ClientOutcomeTest, ::testing::ValuesIn(kClientOutcomes));
+
+TEST_F(LoopbackTest, AClientAndItsSessionClosingAtOnceBothEndWithoutWaitingOutTheGrace) {
+  Connect(m_a);
+  CSysErrorInfo error;
+  // Each side's Close may cross the other's on the wire; the clock stands still, so only
+  // the peer's Close or its drop of the connection can end either.
+  ASSERT_TRUE(m_a.clientTask->Stop(std::chrono::milliseconds(0), error));
+  ASSERT_TRUE(m_a.session->Stop(std::chrono::milliseconds(0), error));
+  ASSERT_TRUE(
+      RunUntil([&] { return m_a.clientTask->ExitCode() == 0 && m_a.session->ExitCode() == 0; }));
+  EXPECT_FALSE(m_a.client.HasLog(client_task::kLogEntry, client_strings::kMsgConnectionHardClose));
+  EXPECT_FALSE(m_a.server.HasLog(session_task::kLogEntry, server_strings::kMsgHardSocketClose));
+}
 
 }  // namespace
 }  // namespace trqx

@@ -270,7 +270,9 @@ TEST_F(ClientProtocolTest, EachMessageInEachStateGivesItsOutcomeAndState) {
       {RawFrame('2', "00001"), {CO::kLoginSent, CO::kLoggedIn, B, B, B, N, N}, "1223456"},
       {RawFrame('2', "    2"), {CO::kBadVersion, CO::kLoggedIn, B, B, B, N, N}, "0223456"},
       {RawFrame('2', "1"), {B, CO::kLoggedIn, B, B, B, N, N}, "0223456"},  // no version field
-      {wire::MakeClose('3'), {C, C, C, C, C, N, N}, "5555556"},
+      {wire::MakeClose('3'), {C, C, C, C, C, N, C}, "5555556"},
+      // Both sides closing: the server's Close lets the client drop the connection at once.
+      {wire::MakeClose('1'), {C, C, C, C, C, N, C}, "5555556"},
       {wire::MakeStatusReply('1', ""), {B, B, S, S, S, N, N}, "0123456"},
       {wire::MakeDeliveryReport('1', 3), {B, B, D, D, D, N, N}, "0123456"},
       {RawFrame('A'), {B, B, B, A, A, N, N}, "0122256"},
