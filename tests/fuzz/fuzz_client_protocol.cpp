@@ -10,9 +10,9 @@
 #include <string_view>
 #include <vector>
 
-#include "support/protocol_fakes.h"
 #include "foundation/protocol/client_link.h"
 #include "support/fuzz_target.h"
+#include "support/protocol_fakes.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include <string_view>
 #include <vector>
 
-#include "support/protocol_fakes.h"
 #include "foundation/protocol/server_link.h"
 #include "support/fuzz_target.h"
+#include "support/protocol_fakes.h"
 
 namespace {
 

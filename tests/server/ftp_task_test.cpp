@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "support/loopback_harness.h"
 #include "foundation/sys/event_loop.h"
 #include "server/ftp_task.h"
 #include "support/fake_ftp_client.h"
 #include "support/fake_registry.h"
+#include "support/loopback_harness.h"
 #include "support/scratch_folder.h"
 
 namespace trqx {

@@ -13,8 +13,8 @@
 
 #include "console/send/send_run.h"
 #include "console/send/send_tally.h"
-#include "support/loopback_harness.h"
 #include "foundation/protocol/session_task.h"
+#include "support/loopback_harness.h"
 
 namespace trqx {
 namespace {
