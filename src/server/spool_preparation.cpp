@@ -46,14 +46,25 @@ bool ForEachLine(const std::string& path, OnLine onLine, CFileError& error) {
     if (got == 0) {
       break;
     }
-    for (std::size_t i = 0; i < got; ++i) {
-      if (block[i] == '\n') {
+    // Whole lines inside the block are handed on as they lie; only a line that spans two
+    // blocks is gathered.
+    const char* const begin = block.data();
+    const char* const end = begin + got;
+    for (const char* at = begin; at < end;) {
+      const auto* feed = static_cast<const char*>(std::memchr(at, '\n', end - at));
+      if (feed == nullptr) {
+        line.append(at, end);
+        break;
+      }
+      if (line.empty()) {
+        onLine(lineOffset, std::string_view(at, feed - at));
+      } else {
+        line.append(at, feed);
         onLine(lineOffset, std::string_view(line));
         line.clear();
-        lineOffset = position + static_cast<off_t>(i) + 1;
-      } else {
-        line.push_back(block[i]);
       }
+      lineOffset = position + static_cast<off_t>(feed - begin) + 1;
+      at = feed + 1;
     }
     position += static_cast<off_t>(got);
   }

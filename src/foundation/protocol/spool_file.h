@@ -17,8 +17,9 @@ class CSpoolFile {
   // Creates (or empties) the file for writing, held exclusively; closes any file still
   // open first. On failure nothing is open and error names the call and the file.
   virtual bool Create(const std::string& path, CFileError& error) = 0;
-  // Appends the bytes and hands them to the system at once (nothing stays buffered here).
-  // On failure error is filled and the file stays open for the caller to close.
+  // Appends the bytes. They may reach the system only later (at the latest at Close), so a
+  // write failure may be reported by a later Append or by Close. On failure error is filled
+  // and the file stays open for the caller to close.
   virtual bool Append(std::string_view bytes, CFileError& error) = 0;
   // Closes the file if one is open; the file stays where it is. False (error filled) when
   // the system reports that the close failed, so written bytes may be lost.
@@ -27,16 +28,23 @@ class CSpoolFile {
 };
 
 // Spool file on disk: created under an exclusive lock (a file that another of our
-// programs holds is reported as kLocked) and written with plain write() calls.
+// programs holds is reported as kLocked) and written in blocks of 64 KiB, since a write
+// call per 500-byte piece cost the server a fifth of its time. Close writes the rest.
 class CDiskSpoolFile : public CSpoolFile {
  public:
+  static constexpr std::size_t kBlockSize = 64 * 1024;
+
   bool Create(const std::string& path, CFileError& error) override;
   bool Append(std::string_view bytes, CFileError& error) override;
   bool Close(CFileError& error) override;
   bool IsOpen() const override { return m_file.IsOpen(); }
 
  private:
+  // Writes and empties the pending bytes.
+  bool WritePending(CFileError& error);
+
   LockedFile m_file;
+  std::string m_pending;  // appended, not yet written
 };
 
 // The number in spool file names: one per server process, starting at 0, shared by all
