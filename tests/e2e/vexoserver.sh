@@ -285,10 +285,9 @@ case_sigterm_with_queued_files() {
   copies_of_upload_file one two three
   send_start client "$case_dir/one.inc" "$case_dir/two.inc" "$case_dir/three.inc"
   expect_line "$case_dir/client.out" "acknowledged 3"
-  # The server closes the session once the reports have gone out; when TRQXSend, done with
-  # them, closes at the same moment, each side ignores the other's Close and waits out its
-  # 30-second close grace, so the exit may take that long.
-  vexo_server_stop server 40
+  # The server closes the session once the reports have gone out; when TRQXSend closes at the
+  # same moment, each side's Close ends the other at once, so no close grace is waited out.
+  vexo_server_stop server 20
   [ "$server_RC" -eq 0 ] || fail "the server exited $server_RC on SIGTERM"
   expect_line "$server_OUT" "FTP task ended in good state."
   expect_line "$server_OUT" "VEXO Server system ending."
