@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <optional>
 
-#include "support/fake_ftp_client.h"
 #include "support/ftp_server.h"
 #include "support/scratch_folder.h"
 
@@ -44,21 +43,6 @@ TEST(FtpHostTest, HostTextsNameAHostAndPort) {
       EXPECT_EQ(parsed.m_port, row.port) << row.text;
     }
   }
-}
-
-// The fake that the forwarding tests drive: scripted outcomes per host, then the lasting one.
-TEST(FakeFtpClientTest, PlaysEachHostsScriptThenItsLastingOutcome) {
-  test::FakeFtpClient fake;
-  fake.Script("primary", {FtpResult::ConnectFailed(12029, 0), FtpResult::PutFailed(12003)});
-  fake.SetLasting("backup", FtpResult::PutFailed(5));
-  const FtpSessionParams session{.m_user = "u"};
-  EXPECT_EQ(fake.Put(session, {.m_host = "primary"}).m_failure, FtpFailure::kConnect);
-  EXPECT_EQ(fake.Put(session, {.m_host = "backup"}).m_error, 5u);
-  EXPECT_EQ(fake.Put(session, {.m_host = "primary"}).m_failure, FtpFailure::kPut);
-  EXPECT_TRUE(fake.Put(session, {.m_host = "primary"}).Ok());
-  EXPECT_EQ(fake.Put(session, {.m_host = "backup"}).m_error, 5u);
-  EXPECT_EQ(fake.Hosts(),
-            (std::vector<std::string>{"primary", "backup", "primary", "primary", "backup"}));
 }
 
 // Sets (or with nullptr removes) proxy variables for one test and puts them back after.

@@ -206,20 +206,6 @@ TEST_F(ServerDlgTest, AnUploadGoesToThePrimaryAndItsClientHearsOfIt) {
   EXPECT_TRUE(RunUntil([&] { return m_view.m_counters[HostRow::kPrimary] == "1/0/0"; }));
 }
 
-TEST_F(ServerDlgTest, APrimaryThatFailsSwitchesToTheBackupForLaterUploads) {
-  m_ftp.Script(kPrimary, {kHostDown});
-  auto client = Connect(Serve());
-  client->Send(Upload("one.inc"), 1);
-  ASSERT_TRUE(RunUntil([&] { return client->Reports().size() == 1; }));
-  EXPECT_TRUE(m_view.Logged("Switching FTP servers."));
-  EXPECT_TRUE(m_view.Logged("Internet exception, error 12029, context 0."));
-  EXPECT_EQ(m_view.m_activeHost, HostRow::kBackup);
-  client->Send(Upload("two.inc"), 2);
-  ASSERT_TRUE(RunUntil([&] { return client->Reports().size() == 2; }));
-  EXPECT_EQ(client->Reports(), (std::vector<std::string>{"1:1", "2:1"}));
-  EXPECT_EQ(m_ftp.Hosts(), (std::vector<std::string>{kPrimary, kBackup, kBackup}));
-}
-
 TEST_F(ServerDlgTest, TheCounterRefreshSkipsTicksWhileATaskHoldsTheLock) {
   auto client = Connect(Serve());
   std::unique_lock<std::mutex> held(m_dlg->SharedLock());
@@ -231,20 +217,6 @@ TEST_F(ServerDlgTest, TheCounterRefreshSkipsTicksWhileATaskHoldsTheLock) {
   held.unlock();
   EXPECT_TRUE(RunUntil([&] { return m_view.m_counters[HostRow::kPrimary] == "1/0/0"; }));
   EXPECT_EQ(client->Reports(), std::vector<std::string>{"1:1"});
-}
-
-TEST_F(ServerDlgTest, BothHostsDownFailAfterOnePassAndTheFileStays) {
-  m_ftp.SetLasting(kPrimary, kHostDown);
-  m_ftp.SetLasting(kBackup, FtpResult::PutFailed(12003));
-  auto client = Connect(Serve());
-  client->Send(Upload("one.inc"), 3);
-  ASSERT_TRUE(RunUntil([&] { return !client->Reports().empty(); }));
-  EXPECT_EQ(client->Reports(), std::vector<std::string>{"3:2"});
-  EXPECT_EQ(m_ftp.Hosts(), (std::vector<std::string>{kPrimary, kBackup}));
-  EXPECT_EQ(SessionFiles("Remote0000000").size(), 1u);
-  EXPECT_TRUE(m_view.Logged("System error, code: 12003, function: CFtpConnection::PutFile(...)."));
-  EXPECT_TRUE(RunUntil([&] { return m_view.m_counters[HostRow::kBackup] == "0/1/0"; }));
-  EXPECT_EQ(m_view.m_counters[HostRow::kPrimary], "0/1/0");
 }
 
 struct AdmissionRow {

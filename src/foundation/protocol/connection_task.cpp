@@ -1,6 +1,5 @@
 #include "foundation/protocol/connection_task.h"
 
-#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <utility>
@@ -184,10 +183,8 @@ bool CConnectionTask::AwaitConnect() {
 }
 
 bool CConnectionTask::React(const CClientEvent& event, LoopAction& action) {
-  const auto rule =
-      std::find_if(kOutcomeRules.begin(), kOutcomeRules.end(),
-                   [&](const OutcomeRule& row) { return row.m_outcome == event.m_outcome; });
-  if (rule == kOutcomeRules.end()) {
+  const OutcomeRule* rule = FindOutcomeRule(kOutcomeRules, event.m_outcome);
+  if (rule == nullptr) {
     return true;
   }
   if (rule->m_message != 0) {

@@ -15,6 +15,17 @@ namespace trqx {
 // CClientLink) that turns received bytes into events of type Event. The link is used only
 // under the task's lock; the owner reaches it through Request, the task's hooks through
 // Locked. A derived task says what each event means in React.
+// The row of rules whose m_outcome is outcome; null when none is (the outcome needs nothing).
+template <typename Rules, typename Outcome>
+const typename Rules::value_type* FindOutcomeRule(const Rules& rules, Outcome outcome) {
+  for (const auto& rule : rules) {
+    if (rule.m_outcome == outcome) {
+      return &rule;
+    }
+  }
+  return nullptr;
+}
+
 template <typename Link, typename Event>
 class CLinkTask : public CSocketTask {
  public:

@@ -1,6 +1,5 @@
 #include "foundation/protocol/session_task.h"
 
-#include <algorithm>
 #include <array>
 #include <string>
 #include <utility>
@@ -76,10 +75,8 @@ void CSessionTask::Adopt(CSysSocket socket, const std::string& login, const std:
 }
 
 bool CSessionTask::React(const CServerEvent& event, LoopAction& action) {
-  const auto rule =
-      std::find_if(kOutcomeRules.begin(), kOutcomeRules.end(),
-                   [&](const OutcomeRule& row) { return row.m_outcome == event.m_outcome; });
-  if (rule == kOutcomeRules.end()) {
+  const OutcomeRule* rule = FindOutcomeRule(kOutcomeRules, event.m_outcome);
+  if (rule == nullptr) {
     return true;
   }
   if (rule->m_message != 0) {
