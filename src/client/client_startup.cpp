@@ -53,14 +53,20 @@ bool ClientStartup::Fail(Step step, std::string message) {
 }
 
 bool ClientStartup::OpenLog() {
-  std::vector<CLogEntry> entries;
   CFileError error;
-  if (m_logFile.Open(entries, error)) {
+  if (m_logFile.Open(m_loadedLog, error)) {
     return true;
   }
   const CLogEntry message(m_clock(), kLogError, kCategorySystem, client_strings::kMsgFileError,
                           {error.m_fileName, std::to_string(error.m_osError)}, ClientStrings());
   return Fail(Step::kOpenLog, std::string(TrimRightSpaceChars(message.m_text)));
+}
+
+void ClientStartup::LogStartup() {
+  const CLogEntry entry(m_clock(), kLogInfo, kCategorySystem, client_strings::kMsgSystemStartup, {},
+                        ClientStrings());
+  m_logSink.Log(entry);
+  m_loadedLog.push_back(entry);
 }
 
 bool ClientStartup::ReadFieldFormat() {

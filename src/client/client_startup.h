@@ -2,6 +2,7 @@
 
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "foundation/clock.h"
 #include "foundation/field_format.h"
@@ -40,9 +41,11 @@ class ClientStartup {
   // Every step in order; false at the first that ends the program.
   bool Run();
 
-  // Opens "qxu.log". On failure the failure message is message 103 with the file name and
-  // the system code.
+  // Opens "qxu.log" and reads back its entries (LoadedLog). On failure the failure message is
+  // message 103 with the file name and the system code.
   bool OpenLog();
+  // Logs "System startup." (102, INFO) and adds it to the loaded entries.
+  void LogStartup();
   // Reads "NVFormat.cfg". On failure logs message 103 (the file could not be read: %1 its
   // name, %2 the system code) or 104 (bad contents), both ERROR; the failure message is
   // kTextCfgReadFailed.
@@ -66,9 +69,14 @@ class ClientStartup {
   const std::string& FailureMessage() const { return m_failureMessage; }
 
   CLogger& Logger() { return m_logger; }
+  // The entries the log file held when it was opened, oldest first.
+  std::vector<CLogEntry>& LoadedLog() { return m_loadedLog; }
+  // Shows every later entry on display as well (null: the file only).
+  void SetLogDisplay(LogSink* display) { m_logSink.SetDisplay(display); }
   const WallClock& Clock() const { return m_clock; }
   const FieldFormatRegistry& FieldFormat() const { return m_fieldFormat; }
   COpenNVInternalSettings& Settings() { return m_settings; }
+  const COpenNVInternalSettings& Settings() const { return m_settings; }
   CSettingsFile& SettingsFile() { return m_settingsFile; }
   UserProfile& Profile() { return m_profile; }
   const std::string& RegistrySerialNumber() const { return m_registrySerialNumber; }
@@ -82,6 +90,7 @@ class ClientStartup {
   CLogFile m_logFile;
   LogFileSink m_logSink;
   CLogger m_logger;
+  std::vector<CLogEntry> m_loadedLog;
   FieldFormatRegistry m_fieldFormat;
   COpenNVInternalSettings m_settings;
   CSettingsFile m_settingsFile;

@@ -303,16 +303,6 @@ bool WriteFixed(const Workbook& book, TargetFile& target, std::string& reason) {
                          reason);
 }
 
-bool IsSpreadsheetPath(std::string_view path) {
-  if (path.size() < kSpreadsheetSuffix.size()) {
-    return false;
-  }
-  const std::string_view tail = path.substr(path.size() - kSpreadsheetSuffix.size());
-  return std::equal(tail.begin(), tail.end(), kSpreadsheetSuffix.begin(), [](char a, char b) {
-    return std::toupper(static_cast<unsigned char>(a)) == b;
-  });
-}
-
 // Reads deskPath's first worksheet into targetPath; false with the reason.
 bool WriteSpreadsheetText(const std::string& deskPath, const std::string& targetPath,
                           int excelFileFormat, std::string& reason) {
@@ -338,6 +328,16 @@ int FormatIndex(int excelFileFormat) {
 }
 
 }  // namespace
+
+bool IsSpreadsheetPath(std::string_view path) {
+  if (path.size() < kSpreadsheetSuffix.size()) {
+    return false;
+  }
+  const std::string_view tail = path.substr(path.size() - kSpreadsheetSuffix.size());
+  return std::equal(tail.begin(), tail.end(), kSpreadsheetSuffix.begin(), [](char a, char b) {
+    return std::toupper(static_cast<unsigned char>(a)) == b;
+  });
+}
 
 const SpreadsheetFormat& SpreadsheetFormatOf(int excelFileFormat) {
   return kFormats[static_cast<std::size_t>(FormatIndex(excelFileFormat))];

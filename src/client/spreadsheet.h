@@ -48,6 +48,9 @@ struct SpreadsheetFormat {
 // file) counts as 0, "Comma-Delimited", the setting's default.
 const SpreadsheetFormat& SpreadsheetFormatOf(int excelFileFormat);
 
+// The desk file is a workbook: its last four characters, upper-cased, are ".XLS".
+bool IsSpreadsheetPath(std::string_view path);
+
 // The main window's status text while a workbook converts: "Detected XLS File... Converting
 // to " and the format's suffix. The upload flow shows it (with the wait cursor) before
 // ConvertSpreadsheet and clears the status text after it.

@@ -9,6 +9,9 @@ void LogFileSink::Log(const CLogEntry& entry) {
   if (m_errors != nullptr && entry.m_level == kLogError) {
     *m_errors << TrimRightSpaceChars(entry.m_text) << '\n' << std::flush;
   }
+  if (m_display != nullptr) {
+    m_display->Log(entry);
+  }
 }
 
 }  // namespace trqx

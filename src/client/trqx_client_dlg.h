@@ -1,0 +1,180 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <ctime>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "client/client_startup.h"
+#include "client/client_view.h"
+#include "client/directory_poller.h"
+#include "client/process.h"
+#include "client/terminal_program.h"
+#include "client/upload_history.h"
+#include "foundation/clock.h"
+#include "foundation/log_file.h"
+#include "foundation/protocol/connection_task.h"
+#include "foundation/registry.h"
+#include "foundation/sys/event_loop.h"
+
+namespace trqx {
+
+// Files the client reads at the end of its start-up; one that cannot be read ends it.
+inline constexpr const char* kExchangeListFileName = "exchange.cfg";
+inline constexpr const char* kOrderTypeListFileName = "ordertype.cfg";
+inline constexpr const char* kReasonListFileName = "reason.cfg";
+
+// Deletes every file of the cache folder whose name does not begin with the local date of
+// now as "%m-%d-%y"; subfolders stay. A listing that fails simply ends the cleaning.
+void CleanCacheFolder(const std::string& cacheFolder, std::time_t now);
+
+// What a front-end that drives the window by itself (a script's console) learns of it.
+// Called on the window's thread, after the window has queued its own follow-up, so a File
+// Send posted from here finds the client ready for it.
+class ClientObserver {
+ public:
+  virtual ~ClientObserver() = default;
+  // An upload that was handed over has ended: sent, or not.
+  virtual void UploadEnded(std::uint32_t uploadNumber, bool sent) = 0;
+  // The connection task has logged in to the server.
+  virtual void LoggedIn() = 0;
+  // The connection task has ended (after its upload in flight, if any, has ended).
+  virtual void ConnectionEnded() = 0;
+};
+
+// The logic of the client's main window: start-up, the menu commands, the window timers and
+// the tasks' notifications. It owns every long-lived object of the client and shows things
+// only through the view. Lives on the loop's thread, which carries every notification.
+class CTRQXClientDlg : private PollerHost {
+ public:
+  static constexpr const char* kCaption = "Quorvel File Upload/Download - Version 2.2f";
+  static constexpr const char* kPickerTitle = "Select And Open File To Upload";
+  static constexpr const char* kConfirmExitText = "Press OK if you really want to Exit";
+  static constexpr const char* kConfirmExitCaption = "Confirm Exit";
+  static constexpr const char* kNotReadyText = "Not ready to send: Server not connected";
+  static constexpr const char* kCannotUploadText = "Cannot upload file to server";
+  static constexpr const char* kConnectionDownText = "Connection to server is down.";
+  static constexpr EventLoop::TimerId kRestartTimer = 101;
+  static constexpr EventLoop::TimerId kDailyTimer = 102;
+  static constexpr std::chrono::milliseconds kDailyInterval{60000};
+
+  // How start-up ended: the window runs; it was closed (the program ends normally); or the
+  // program aborts (exit code 3) after the message shown.
+  enum class Startup { kRunning, kClosed, kAborted };
+  // The "File Send" picker: given the title and the initial folder, the chosen path or none.
+  using FilePicker = std::function<std::optional<std::string>(const std::string& title,
+                                                              const std::string& folder)>;
+  // The program files are in workingFolder ("" the current folder). Everything must outlive
+  // the dialog.
+  CTRQXClientDlg(ClientView& view, EventLoop& loop, const Registry& registry,
+                 ProcessRunner& processes, std::string workingFolder = "",
+                 WallClock clock = SystemTime);
+  ~CTRQXClientDlg() override;
+  CTRQXClientDlg(const CTRQXClientDlg&) = delete;
+  CTRQXClientDlg& operator=(const CTRQXClientDlg&) = delete;
+
+  Startup OnInitDialog();
+  // Shut-down when the window is destroyed: stops the tasks and logs the end to the file.
+  void OnDestroy();
+
+  // Menu commands.
+  void OnEventLog();
+  // Asks "Confirm Exit"; on OK the window closes.
+  void OnExit();
+  // "File Send" (also message 0x464). The result of the upload it began; kFailed also when
+  // the picker was cancelled or gave an empty path.
+  UploadResult OnFileSend(const FilePicker& pick);
+  void OnConnect();
+  void OnDisconnect();
+  void OnCancelAllPending();
+  void OnResetSendLog();
+
+  // Messages: the upload-progress window's "Cancel File Upload" (0x466 with 1), the
+  // connection task's notices (0x467, and 0x468 when it has logged in), the end of a
+  // transfer (0x468).
+  void OnUploadProgressCancel();
+  void OnConnectionNotice(const CTaskNotice& notice);
+  void OnTransferEnded();
+  // Timer 102.
+  void OnDailyTimer();
+
+  // Null: none. The observer must outlive the dialog or be reset first.
+  void SetObserver(ClientObserver* observer) { m_observer = observer; }
+
+  bool Connected() const { return m_connection.IsRunning(); }
+  bool UploadInProgress() const override;
+  unsigned UploadNumber() const { return m_uploadNumber; }
+  const CUploadHistoryList& History() const { return m_history; }
+  COpenNVInternalSettings& Settings() { return m_startup.Settings(); }
+  const COpenNVInternalSettings& Settings() const { return m_startup.Settings(); }
+  CLogger& Logger() { return m_startup.Logger(); }
+  const CDirectoryPoller& Poller() const { return m_poller; }
+
+ private:
+  // Shows the logger's entries in the view.
+  class ViewLogSink : public LogSink {
+   public:
+    explicit ViewLogSink(ClientView& view) : m_view(view) {}
+    void Log(const CLogEntry& entry) override { m_view.AddLogLine(entry); }
+
+   private:
+    ClientView& m_view;
+  };
+  // The upload in flight (or the last one).
+  struct CurrentUpload {
+    std::uint32_t m_number = 0;
+    std::string m_path;  // the converted desk file
+    bool m_fileSend = false;
+    bool m_acknowledged = false;  // the server has the whole file
+  };
+
+  bool IsConnected() const override { return Connected(); }
+  UploadResult UploadPolledFile(const std::string& path) override;
+
+  bool ReadValueLists();
+  // Steps of an upload after the busy checks and the picker.
+  UploadResult Upload(const std::string& path, bool fileSend);
+  UploadResult HandOver(const std::string& uploadPath);
+  UploadResult FailUpload(const std::string& path, std::uint32_t number);
+  void OnTerminalEnded(TerminalResult result);
+  void OnDeliveryReport(const CTaskNotice& notice);
+  void OnTransferClosed(HistoryState state);
+  void OnConnectionEnded(bool good);
+  void EndUpload(bool sent);
+  void ShowConnected(bool connected);
+  void SetRestartTimer();
+  void ReadUserUuid();
+  void LogSystemError(const CSysErrorInfo& error);
+  std::string HistoryTime() const;
+  std::tm Today() const;
+
+  ClientView& m_view;
+  EventLoop& m_loop;
+  const Registry& m_registry;
+  std::string m_workingFolder;
+  ClientStartup m_startup;  // the log, settings, field format and profile
+  ViewLogSink m_viewSink;
+  CUploadHistoryList m_history;
+  std::vector<std::string> m_exchanges;
+  std::vector<std::string> m_orderTypes;
+  std::vector<std::string> m_reasons;
+
+  std::mutex m_lock;  // shared with the connection task
+  CConnectionTask m_connection;
+  CDirectoryPoller m_poller;
+  TerminalUpload m_terminal;
+
+  unsigned m_uploadNumber = 0;
+  CurrentUpload m_current;
+  bool m_transferInProgress = false;
+  bool m_closing = false;
+  std::string m_terminalUserUuid;
+  std::tm m_startDate{};
+  ClientObserver* m_observer = nullptr;
+};
+
+}  // namespace trqx
