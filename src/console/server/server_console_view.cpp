@@ -1,13 +1,7 @@
 #include "console/server/server_console_view.h"
 
-#include <pthread.h>
-#include <signal.h>
-
-#include <atomic>
-#include <functional>
-#include <thread>
-
 #include "foundation/registry.h"
+#include "foundation/sys/exit_signals.h"
 #include "foundation/text.h"
 #include "server/ftp_client.h"
 #include "server/vexo_server_dlg.h"
@@ -23,40 +17,6 @@ const char* BoxName(StatusBox box) {
 const char* RowName(HostRow row) {
   return row == HostRow::kPrimary ? "Primary" : "Backup";
 }
-
-// SIGTERM and SIGINT go to one thread that waits for them, never to a task's thread; the
-// first one asks the window to exit.
-class ExitSignals {
- public:
-  ExitSignals() {
-    sigemptyset(&m_signals);
-    sigaddset(&m_signals, SIGTERM);
-    sigaddset(&m_signals, SIGINT);
-    pthread_sigmask(SIG_BLOCK, &m_signals, nullptr);
-  }
-  ~ExitSignals() {
-    if (m_waiter.joinable()) {
-      // The loop is gone by now: wake the waiter without letting it post.
-      m_ending = true;
-      pthread_kill(m_waiter.native_handle(), SIGTERM);
-      m_waiter.join();
-    }
-  }
-  void OnSignal(EventLoop& loop, std::function<void()> exit) {
-    m_waiter = std::thread([this, &loop, exit = std::move(exit)] {
-      int signal = 0;
-      sigwait(&m_signals, &signal);
-      if (!m_ending) {
-        loop.Post(exit);
-      }
-    });
-  }
-
- private:
-  sigset_t m_signals;
-  std::atomic<bool> m_ending{false};
-  std::thread m_waiter;
-};
 
 }  // namespace
 
