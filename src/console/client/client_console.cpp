@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <optional>
+#include <system_error>
 
 #include "client/process.h"
 #include "client/trqx_client_dlg.h"
@@ -16,10 +17,13 @@ namespace trqx {
 
 namespace {
 
-// The picker of a command that already names its file.
+// The picker of a command that already names its file; a picker gives full paths, which
+// the history and the log show.
 CTRQXClientDlg::FilePicker Chosen(const std::string& path) {
+  std::error_code ignored;
+  const std::string full = path.empty() ? path : std::filesystem::absolute(path, ignored).string();
   return
-      [path](const std::string&, const std::string&) { return std::optional<std::string>(path); };
+      [full](const std::string&, const std::string&) { return std::optional<std::string>(full); };
 }
 
 // Sends the files given on the command line one at a time, each once the last has ended,
