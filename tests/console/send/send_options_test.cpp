@@ -153,6 +153,7 @@ const ExitCodeRow kExitCodeRows[] = {
      .files = 2,
      .reports = {{1, '1'}, {2, '1'}, {0, '6'}},
      .exitCode = kSendAllForwarded},
+    {.sentence = "No login is a failure", .files = 1, .loggedIn = false, .exitCode = kSendFailed},
     {.sentence = "A failed run is a failure even with every report in",
      .files = 1,
      .reports = {{1, '1'}},
