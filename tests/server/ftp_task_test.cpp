@@ -233,8 +233,6 @@ INSTANTIATE_TEST_SUITE_P(
     Rows, AdministratorLineTest,
     ::testing::Values(AdminRow{"Differs", "777", "5", true,
                                "START-OF-FILE\nADMIN=777\nSN=X\nUUID=5\nEND-OF-FILE", 0},
-                      AdminRow{"Same", "5", "5", true, "START-OF-FILE\nSN=X\nUUID=5\nEND-OF-FILE",
-                               0},
                       AdminRow{"NotAServerFile", "777", "5", false,
                                "START-OF-FILE\nSN=X\nUUID=5\nEND-OF-FILE", 0},
                       AdminRow{"Unreadable", nullptr, "5", true,

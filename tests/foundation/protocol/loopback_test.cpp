@@ -2,12 +2,10 @@
 // threads with the test as their owner, or a raw socket that the test plays as the peer.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <random>
 #include <set>
@@ -18,17 +16,13 @@
 #include "foundation/protocol/session_task.h"
 #include "foundation/server_strings.h"
 #include "support/loopback_harness.h"
+#include "support/scratch_folder.h"
 
 namespace trqx {
 namespace {
 
 namespace fs = std::filesystem;
 constexpr std::chrono::milliseconds kPatience{20000};
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // A client task and its session task, and what each told the test.
 struct Pair {
@@ -43,17 +37,13 @@ struct Pair {
 
 class LoopbackTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    fs::create_directories(m_root);
-    ASSERT_TRUE(m_listener.Open());
-  }
+  void SetUp() override { ASSERT_TRUE(m_listener.Open()); }
   void TearDown() override {
     CSysErrorInfo error;
     for (CWorkerTask* task : Tasks()) {
       EXPECT_TRUE(task->Stop(CWorkerTask::kInfinite, error));
       EXPECT_FALSE(task->IsRunning());
     }
-    fs::remove_all(m_root);
   }
   std::vector<CWorkerTask*> Tasks() {
     std::vector<CWorkerTask*> all{m_a.clientTask.get(), m_a.session.get(), m_b.clientTask.get(),
@@ -72,6 +62,21 @@ class LoopbackTest : public ::testing::Test {
     CSysErrorInfo error;
     ASSERT_TRUE(loopback::ConnectAndAdopt(*pair.clientTask, m_listener.Port(), "alice", "secret"));
     ASSERT_TRUE(pair.clientTask->Start(error));
+  }
+  // Starts m_a's client on a connect still under way; the refusal that follows must end it
+  // with a connect event error and nothing else.
+  void ExpectAdoptedConnectRefused(CSysSocket pending, const std::function<void()>& refuse) {
+    MakeClient(m_a);
+    m_a.clientTask->Adopt(std::move(pending), true, "alice", "secret");
+    CSysErrorInfo error;
+    ASSERT_TRUE(m_a.clientTask->Start(error));
+    refuse();
+    ASSERT_TRUE(RunUntil([&] { return m_a.clientTask->ExitCode() == 1; }));
+    const std::vector<CTaskNotice> logs = m_a.client.Of(client_task::kLogEntry);
+    ASSERT_EQ(logs.size(), 1u);
+    EXPECT_EQ(logs[0].m_log.m_number, client_strings::kMsgSocketEventError);
+    EXPECT_EQ(logs[0].m_log.m_args,
+              (std::vector<std::string>{std::to_string(ECONNREFUSED), "FD_CONNECT"}));
   }
   void StartSession(Pair& pair) {
     CSysSocket accepted;
@@ -134,11 +139,12 @@ class LoopbackTest : public ::testing::Test {
     return false;
   }
   std::string WriteUpload(const std::string& name, const std::string& content) {
-    std::ofstream((m_root / name).string(), std::ios::binary) << content;
-    return (m_root / name).string();
+    WriteWholeFile(m_scratch.File(name), content);
+    return m_scratch.File(name);
   }
 
-  fs::path m_root = fs::temp_directory_path() / ("trqx_loopback_" + std::to_string(::getpid()));
+  ScratchFolder m_scratch;  // first, so that it goes last
+  fs::path m_root = m_scratch.Path();
   fs::path m_sessionFolder = m_root;  // where sessions write their spool files
   ManualEventLoop m_loop;
   std::atomic<std::time_t> m_now{1'000'000};
@@ -180,7 +186,7 @@ TEST_F(LoopbackTest, TwoWholeSessionsSideBySideWithAbortCancelAndOrderlyCloseFro
           [&] { return pair->client.Count(client_task::kFileAcknowledged) == number + 1; }));
       const CTaskNotice received = pair->server.Of(session_task::kFileReceived).back();
       EXPECT_EQ(received.m_number, static_cast<std::uint32_t>(number));
-      EXPECT_TRUE(ReadFile(received.m_text) == content) << "size " << content.size();
+      EXPECT_TRUE(ReadWholeFile(received.m_text) == content) << "size " << content.size();
       names.insert(received.m_text);
     }
   }
@@ -205,7 +211,7 @@ TEST_F(LoopbackTest, TwoWholeSessionsSideBySideWithAbortCancelAndOrderlyCloseFro
   ASSERT_TRUE(m_b.clientTask->SendFile(small, small, 7, error));
   ASSERT_TRUE(RunUntil([&] { return m_b.client.Count(client_task::kFileAcknowledged) == 6; }));
   ASSERT_EQ(m_b.server.Count(session_task::kFileReceived), 6);
-  EXPECT_EQ(ReadFile(m_b.server.Of(session_task::kFileReceived).back().m_text),
+  EXPECT_EQ(ReadWholeFile(m_b.server.Of(session_task::kFileReceived).back().m_text),
             "after the cancel\n");
 
   // The user disconnects one client and the server stops the other session; the clock
@@ -234,6 +240,7 @@ TEST_F(LoopbackTest, BadLoginGraceCountsFromTheSessionStartAndSilentClientsGoAft
   CSysErrorInfo error;
   m_a.session->Wake(error);
   ASSERT_TRUE(RunUntil([&] { return m_a.session->ExitCode() == 0; }));
+  EXPECT_TRUE(m_a.server.HasLog(session_task::kLogEntry, server_strings::kMsgBadLogin));
   EXPECT_TRUE(m_a.server.HasLog(session_task::kLogEntry, server_strings::kMsgHardSocketClose));
 
   m_now += 9;  // 40 s without data: not yet
@@ -274,17 +281,7 @@ TEST_F(LoopbackTest, AConnectStillUnderWayWhenAdoptedThatTheServerRefusesIsAConn
   ASSERT_TRUE(loopback::Poll(queued.Handle(), POLLOUT, 10000));
   CSysSocket pending;
   ASSERT_EQ(loopback::BeginConnect(pending, full.Port()), SocketIo::kWouldBlock);
-  MakeClient(m_a);
-  m_a.clientTask->Adopt(std::move(pending), true, "alice", "secret");
-  CSysErrorInfo error;
-  ASSERT_TRUE(m_a.clientTask->Start(error));
-  full.Close();  // the retried SYN is refused
-  ASSERT_TRUE(RunUntil([&] { return m_a.clientTask->ExitCode() == 1; }));
-  const std::vector<CTaskNotice> logs = m_a.client.Of(client_task::kLogEntry);
-  ASSERT_FALSE(logs.empty());
-  EXPECT_EQ(logs[0].m_log.m_number, client_strings::kMsgSocketEventError);
-  EXPECT_EQ(logs[0].m_log.m_args,
-            (std::vector<std::string>{std::to_string(ECONNREFUSED), "FD_CONNECT"}));
+  ExpectAdoptedConnectRefused(std::move(pending), [&] { full.Close(); });  // SYN retry refused
 }
 
 TEST_F(LoopbackTest, AnAdoptedConnectThatIsRefusedIsAConnectEventErrorNotAReceiveError) {
@@ -296,16 +293,8 @@ TEST_F(LoopbackTest, AnAdoptedConnectThatIsRefusedIsAConnectEventErrorNotAReceiv
   if (connect != SocketIo::kWouldBlock) {
     GTEST_SKIP() << "this system refused the loopback connect at once";
   }
-  MakeClient(m_a);
-  m_a.clientTask->Adopt(std::move(pending), true, "alice", "secret");
-  CSysErrorInfo error;
-  ASSERT_TRUE(m_a.clientTask->Start(error));
-  ASSERT_TRUE(RunUntil([&] { return m_a.clientTask->ExitCode() == 1; }));
-  const std::vector<CTaskNotice> logs = m_a.client.Of(client_task::kLogEntry);
-  ASSERT_EQ(logs.size(), 1u);
-  EXPECT_EQ(logs[0].m_log.m_number, client_strings::kMsgSocketEventError);
-  EXPECT_EQ(logs[0].m_log.m_args,
-            (std::vector<std::string>{std::to_string(ECONNREFUSED), "FD_CONNECT"}));
+  // The refusal is likely there before the task's first wait.
+  ExpectAdoptedConnectRefused(std::move(pending), [] {});
 }
 
 TEST_F(LoopbackTest, ARequestTellsAFailingWakeFromARefusedChange) {
@@ -349,12 +338,6 @@ const SessionOutcomeRow kSessionOutcomes[] = {
      .sent = wire::MakeBare(wire::kStatusRequest),
      .logs = {server_strings::kMsgReceivedBadData},
      .exitCode = 1},
-    {.sentence = "The client's Close ends the session well",
-     .sent = kLogin + kClose,
-     .logs = {server_strings::kMsgReceivedCloseMessage}},
-    {.sentence = "A bad login is logged and the session closes hard after the grace",
-     .sent = wire::MakeLogin("alice", "nope"),
-     .logs = {server_strings::kMsgBadLogin, server_strings::kMsgHardSocketClose}},
     {.sentence = "A TransferAbort during a file is logged as cancelled remotely",
      .sent = kLogin + kFileStart + wire::MakeBare(wire::kTransferAbort) + kClose,
      .logs = {server_strings::kMsgTransmissionCancelled, server_strings::kMsgReceivedCloseMessage}},
@@ -448,12 +431,6 @@ const ClientOutcomeRow kClientOutcomes[] = {
      .logs = {{kLogError, client_strings::kMsgSystemError}},
      .lastLogArgs = {std::to_string(EADDRNOTAVAIL), std::string(sys_call::kConnect)},
      .exitCode = 1},
-    {.sentence = "The server's Close is logged as information and ends the task well",
-     .sent = wire::MakeGreeting() + kServerClose,
-     .logs = {kEstablished, kCloseMessage}},
-    {.sentence = "A bad login's Close reason 3 is a close message too",
-     .sent = wire::MakeGreeting() + wire::MakeClose('3'),
-     .logs = {kEstablished, kCloseMessage}},
     {.sentence = "A StatusReply before the Greeting is bad data",
      .sent = wire::MakeStatusReply('1', ""),
      .logs = {kEstablished, {kLogError, client_strings::kMsgReceivedBadData}},
