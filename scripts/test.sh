@@ -14,7 +14,8 @@ ctest --test-dir "$build" --output-on-failure -j2
 
 # The test binaries whose code shares locks across threads. Debug: at -O0 these few targets
 # build faster than optimised ones, and the tests run for seconds either way.
-tsan_tests=(foundation_sys_tests foundation_protocol_tests server_tests console_send_tests client_tests)
+tsan_tests=(foundation_sys_tests foundation_protocol_tests server_tests console_send_tests client_tests
+  console_client_tests)
 tsan_build="$root/build/tsan"
 rm -rf "$tsan_build"
 cmake -S "$root" -B "$tsan_build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTRQX_TSAN=ON -DTRQX_BENCH=OFF
