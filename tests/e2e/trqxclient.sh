@@ -203,16 +203,21 @@ case_no_mapping() {
   client_stop
 }
 
-# The server goes away and comes back on the same port: the client reconnects by itself.
+# The server goes away and comes back on the same port: the client reconnects by itself,
+# and a file polled after that goes over the new connection.
 case_server_restart() {
-  start_case restart ClientAutoRestart=TRUE ClientAutoRestartInterval=1
+  start_case restart ClientAutoRestart=TRUE ClientAutoRestartInterval=1 "Use Poll Flag=TRUE"
   client_start
   expect_line "Connection established."
   local port=$server_PORT
   vexo_server_stop server
+  [ "$server_RC" -eq 0 ] || fail "the server exited $server_RC on SIGTERM"
   expect_line "Connection to server is down."
   start_server "Port=$port"
   expect_line "Connection established." 15 2
+  cp "$samples/orders.csv" "$poll/after_restart.csv"
+  expect_files "$ftp_dir" 1
+  expect_files "$poll" 0
   client_stop
 }
 
