@@ -194,12 +194,16 @@ case_no_mapping() {
   start_case no_mapping "Use Poll Flag=TRUE" "Detect Method=0" ClientAutoRestart=TRUE
   client_start
   expect_line "Connection established."
+  # A folder inside the poll folder is not entered, nor removed.
+  mkdir "$poll/sub"
+  cp "$samples/orders.csv" "$poll/sub/"
   cp "$samples/orders.csv" "$poll/stray.txt"
-  expect_files "$poll" 0
+  expect_files "$poll" 2
   expect_line "$(printf 'History row 1: failed\t%s' "$work/Upload/Temp/stray.txt")"
   expect_line "No mapping found for selected file"
   expect_log "No mapping found for selected file"
   expect_files "$ftp_dir" 0
+  [ -e "$poll/sub/orders.csv" ] || fail "a file inside a folder of the poll folder was taken"
   client_stop
 }
 
