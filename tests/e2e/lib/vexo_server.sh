@@ -17,7 +17,9 @@
 #     writes FOLDER/VEXOSvr.cfg with the settings given and a free Port, runs
 #     "PROGRAM --console --start" in FOLDER with the caller's environment (TRQX_REGISTRY names
 #     the registry stand-in) and waits up to 10 s until it accepts clients. When another
-#     program takes the port first, it tries again on another, up to 5 times. Sets NAME_PORT,
+#     program takes the port first, it tries again on another, up to 5 times. A Port=N
+#     setting fixes the port (to start a server again where its clients look for it); a
+#     taken one is then tried again after 0.5 s, up to 5 times. Sets NAME_PORT,
 #     NAME_PID, NAME_OUT and NAME_ERR (its stdout and stderr files, VEXOServer.out and
 #     VEXOServer.err in FOLDER). Returns 1 if it did not come up.
 #   vexo_server_stop NAME [SECONDS]
@@ -113,13 +115,16 @@ vexo_config() {
 }
 
 vexo_server_start() {
-  local name=$1 folder=$2 program=$3 attempt tries port pid
+  local name=$1 folder=$2 program=$3 attempt tries port pid setting fixed_port=""
   shift 3
+  for setting in "$@"; do
+    [[ $setting != Port=* ]] || fixed_port=${setting#Port=}
+  done
   local out="$folder/VEXOServer.out" err="$folder/VEXOServer.err"
   printf -v "${name}_OUT" '%s' "$out"
   printf -v "${name}_ERR" '%s' "$err"
   for ((attempt = 0; attempt < 5; attempt++)); do
-    port=$(free_port)
+    port=${fixed_port:-$(free_port)}
     vexo_config "$folder/VEXOSvr.cfg" "$@" "Port=$port" || return 1
     (cd "$folder" && exec "$program" --console --start) >"$out" 2>"$err" &
     pid=$!
@@ -134,6 +139,7 @@ vexo_server_start() {
     vexo_server_stop "$name"
     # Only a listen failure (the port was taken after free_port) is worth another port.
     grep -qF "Accept task ended in bad state" "$out" || break
+    [ -z "$fixed_port" ] || sleep 0.5
   done
   echo "VEXOServer did not start; stdout:" >&2
   cat "$out" "$err" >&2
