@@ -1,8 +1,12 @@
 #include "client/spreadsheet.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <csignal>
 #include <filesystem>
+#include <new>
 #include <string>
 
 #include "support/recording_log.h"
@@ -137,6 +141,80 @@ TEST_F(SpreadsheetTest, AnUnwritableTempFolderFailsAndLeavesThePath) {
   EXPECT_EQ(m_log.sink.m_entries[0].text, "Failed to convert XLS file " + desk + ", cannot write " +
                                               m_temp.File("missing/orders.dat") +
                                               ": No such file or directory.");
+}
+
+// What a child of RunInChild writes: all of text, or exit code 1.
+int WriteText(int fd, const std::string& text) {
+  return write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size()) ? 0 : 1;
+}
+
+TEST(RunInChildTest, AChildThatExitsWithZeroHandsBackWhatItWrote) {
+  const std::string big(kMaxChildOutput + 40000, 'r');
+  const struct {
+    const char* name;
+    std::function<int(int)> work;
+    std::string output;
+  } kCases[] = {
+      {.name = "a reason",
+       .work = [](int fd) { return WriteText(fd, "the reason"); },
+       .output = "the reason"},
+      {.name = "nothing", .work = [](int) { return 0; }, .output = ""},
+      // The rest is drained, or the child would block on the full pipe until the limit.
+      {.name = "more than is kept",
+       .work = [&big](int fd) { return WriteText(fd, big); },
+       .output = big.substr(0, kMaxChildOutput)},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    std::string output = "left over";
+    std::string reason;
+    EXPECT_TRUE(RunInChild(c.work, kSpreadsheetReadLimit, output, reason));
+    EXPECT_EQ(output, c.output);
+    EXPECT_EQ(reason, "");
+  }
+}
+
+TEST(RunInChildTest, AChildThatCrashesFailsOrOverstaysFailsWithHowItEnded) {
+  using std::chrono::milliseconds;
+  const struct {
+    const char* name;
+    std::function<int(int)> work;
+    milliseconds limit = kSpreadsheetReadLimit;
+    const char* reason;
+  } kCases[] = {
+      {.name = "crash",
+       .work =
+           [](int fd) {
+             WriteText(fd, "half a reason");
+             std::signal(SIGSEGV, SIG_DFL);  // as an unchecked build dies in FreeXL
+             std::raise(SIGSEGV);
+             return 0;
+           },
+       .reason = "the workbook reader crashed (signal 11)"},
+      // AddressSanitizer's report on a bad read ends the child so.
+      {.name = "exit 1",
+       .work = [](int) { return 1; },
+       .reason = "the workbook reader failed (exit code 1)"},
+      {.name = "throw",
+       .work = [](int) -> int { throw std::bad_alloc(); },
+       .reason = "the workbook reader failed (exit code 70)"},
+      {.name = "sleep",
+       .work = [](int) { return static_cast<int>(sleep(30)); },
+       .limit = milliseconds(200),
+       .reason = "the workbook reader ran longer than 200 ms and was stopped"},
+      // Its end of the pipe closed, the child is still waited for only until the limit.
+      {.name = "sleep after closing",
+       .work = [](int fd) { return close(fd) + static_cast<int>(sleep(30)); },
+       .limit = std::chrono::seconds(1),
+       .reason = "the workbook reader ran longer than 1 s and was stopped"},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    std::string output;
+    std::string reason;
+    EXPECT_FALSE(RunInChild(c.work, c.limit, output, reason));
+    EXPECT_EQ(reason, c.reason);
+  }
 }
 
 }  // namespace
