@@ -1,11 +1,13 @@
 // Writes the input as a desk workbook and converts it in each of the three text formats with
-// the reader ConvertSpreadsheet runs in its child, called here in-process so that coverage
-// of our reading and writing reaches the fuzzer: every format reaches the same outcome, a
-// failure gives a reason and leaves no text file, and the space-padded lines all have the
-// same width. The child's handling is tested in spreadsheet_test; it reads no input bytes.
+// the reader that ConvertSpreadsheet runs in its child process, called here in this process
+// so that the coverage of our reading and writing reaches the fuzzer: every format reaches
+// the same outcome, a failure gives a reason and leaves no text file, and the space-padded
+// lines all have the same width. The parent's side reads no input bytes; spreadsheet_test
+// covers it, with a workbook found here.
 // FreeXL 1.0.6 itself over-reads on some crafted files (a directory entry name longer than
 // its 64 bytes, handed to iconv; a string copied past its record), which AddressSanitizer
-// stops at inside freexl_open; run with -fork=1 -ignore_crashes=1 to fuzz past them.
+// stops at inside freexl_open, and leaks on others; run with -fork=1 -ignore_crashes=1
+// -detect_leaks=0 to fuzz past them.
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
