@@ -326,6 +326,8 @@ int FormatIndex(int excelFileFormat) {
 
 // The exit code of a child whose work threw (out of memory) or could not report its reason.
 constexpr int kChildFailed = 70;
+// The child's end of the pipe, its only descriptor above the standard three.
+constexpr int kChildOutputFd = 3;
 
 std::string ErrnoText(int error) {
   return std::strerror(error);
@@ -393,13 +395,19 @@ std::string LimitText(std::chrono::milliseconds limit) {
                                    : std::to_string(limit.count()) + " ms";
 }
 
-// The child's side: only work and _exit, so nothing of the parent's (buffered output,
-// exit handlers, the leak check of a sanitizer build) runs twice.
-[[noreturn]] void RunChild(const std::function<int(int fd)>& work, int readEnd, int writeEnd) {
-  close(readEnd);
+// The child's side: the pipe moved to kChildOutputFd and every other descriptor above the
+// standard three closed, then work and _exit. So the child holds none of the parent's
+// sockets and files past their close, nor the pipe of another thread's reader child (which
+// would keep that pipe from ending); and nothing of the parent's (buffered output, exit
+// handlers, the leak check of a sanitizer build) runs twice.
+[[noreturn]] void RunChild(const std::function<int(int fd)>& work, int writeEnd) {
+  if (dup2(writeEnd, kChildOutputFd) < 0) {
+    _exit(kChildFailed);
+  }
+  closefrom(kChildOutputFd + 1);
   int code = kChildFailed;
   try {
-    code = work(writeEnd);
+    code = work(kChildOutputFd);
   } catch (...) {
   }
   _exit(code);
@@ -432,7 +440,7 @@ bool RunInChild(const std::function<int(int fd)>& work, std::chrono::millisecond
   // files; a reader that hangs on some other lock still ends at the limit.
   const pid_t pid = fork();
   if (pid == 0) {
-    RunChild(work, ends[0], ends[1]);
+    RunChild(work, ends[1]);
   }
   const int forkError = errno;
   close(ends[1]);
@@ -445,11 +453,16 @@ bool RunInChild(const std::function<int(int fd)>& work, std::chrono::millisecond
   int status = 0;
   int error = ReadUntilEnd(ends[0], deadline, output);
   close(ends[0]);
-  if (error == 0) {
-    error = WaitUntil(pid, deadline, status);
-  }
   if (error != 0) {
     KillAndReap(pid);
+  } else {
+    error = WaitUntil(pid, deadline, status);
+    // Any other error says pid is no child of ours to kill (reaped elsewhere).
+    if (error == ETIMEDOUT) {
+      KillAndReap(pid);
+    }
+  }
+  if (error != 0) {
     reason = error == ETIMEDOUT
                  ? "the workbook reader ran longer than " + LimitText(limit) + " and was stopped"
                  : "cannot wait for the workbook reader: " + ErrnoText(error);

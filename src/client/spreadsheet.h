@@ -86,8 +86,9 @@ inline constexpr std::size_t kMaxChildOutput = 64 * 1024;
 // True when the child exited with 0; false with reason when it could not start, was ended
 // by a signal ("the workbook reader crashed (signal 11)"), exited with another code (as a
 // sanitizer's report does) or ran past limit (then it is killed). The child is reaped
-// before the return. work runs in a copy of the calling thread alone, so it must need no
-// lock that another thread may hold (glibc's malloc and stdio locks are reset in a child).
+// before the return. work runs in a copy of the calling thread alone, with no descriptors
+// but 0-2 and fd, so it must need no lock that another thread may hold (glibc's malloc and
+// stdio locks are reset in a child) and no file the caller opened.
 bool RunInChild(const std::function<int(int fd)>& work, std::chrono::milliseconds limit,
                 std::string& output, std::string& reason);
 

@@ -1,5 +1,6 @@
 #include "client/spreadsheet.h"
 
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -172,6 +173,9 @@ int WriteText(int fd, const std::string& text) {
 
 TEST(RunInChildTest, AChildThatExitsWithZeroHandsBackWhatItWrote) {
   const std::string big(kMaxChildOutput + 40000, 'r');
+  // Clear of descriptor 3, where the child's end of the pipe goes.
+  const int parentFile = fcntl(STDERR_FILENO, F_DUPFD, 10);
+  ASSERT_GE(parentFile, 10);
   const struct {
     const char* name;
     std::function<int(int)> work;
@@ -185,6 +189,13 @@ TEST(RunInChildTest, AChildThatExitsWithZeroHandsBackWhatItWrote) {
       {.name = "more than is kept",
        .work = [&big](int fd) { return WriteText(fd, big); },
        .output = big.substr(0, kMaxChildOutput)},
+      // A file the caller opened is closed there, as another reader child's pipe would be.
+      {.name = "the parent's descriptors closed",
+       .work =
+           [parentFile](int fd) {
+             return WriteText(fd, fcntl(parentFile, F_GETFD) < 0 ? "closed" : "open");
+           },
+       .output = "closed"},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);
@@ -194,6 +205,7 @@ TEST(RunInChildTest, AChildThatExitsWithZeroHandsBackWhatItWrote) {
     EXPECT_EQ(output, c.output);
     EXPECT_EQ(reason, "");
   }
+  close(parentFile);
 }
 
 TEST(RunInChildTest, AChildThatCrashesFailsOrOverstaysFailsWithHowItEnded) {
