@@ -1,14 +1,19 @@
 #include "client/spreadsheet.h"
 
+#include <fcntl.h>
 #include <freexl.h>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
 #include <cctype>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <functional>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -303,28 +308,110 @@ bool WriteFixed(const Workbook& book, TargetFile& target, std::string& reason) {
                          reason);
 }
 
-// Reads deskPath's first worksheet into targetPath; false with the reason.
-bool WriteSpreadsheetText(const std::string& deskPath, const std::string& targetPath,
-                          int excelFileFormat, std::string& reason) {
-  Workbook book;
-  if (!book.Open(deskPath, reason)) {
-    return false;
-  }
-  TargetFile target(targetPath);
-  if (!target.Open(reason)) {
-    return false;
-  }
-  const bool written =
-      excelFileFormat == kFixedSpace
-          ? WriteFixed(book, target, reason)
-          : WriteDelimited(book, target, excelFileFormat == kTabDelimited ? '\t' : ',', reason);
-  return written && target.Commit(reason);
-}
-
 int FormatIndex(int excelFileFormat) {
   return excelFileFormat >= 0 && excelFileFormat < static_cast<int>(kFormats.size())
              ? excelFileFormat
              : 0;
+}
+
+// The exit code of a child whose work threw (out of memory) or could not report its reason.
+constexpr int kChildFailed = 70;
+// The child's end of the pipe, its only descriptor above the standard three.
+constexpr int kChildOutputFd = 3;
+
+std::string ErrnoText(int error) {
+  return std::strerror(error);
+}
+
+// Reads fd until its end (every writer gone), keeping the first kMaxChildOutput bytes in
+// output and draining the rest so the writer never blocks. 0 at the end, ETIMEDOUT at the
+// deadline, else the errno value of a failed call.
+int ReadUntilEnd(int fd, std::chrono::steady_clock::time_point deadline, std::string& output) {
+  char buffer[4096];
+  for (;;) {
+    const auto left =
+        std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) {
+      return ETIMEDOUT;
+    }
+    pollfd watched{.fd = fd, .events = POLLIN, .revents = 0};
+    const int ready = poll(&watched, 1, static_cast<int>(left.count()));
+    if (ready < 0 && errno != EINTR) {
+      return errno;
+    }
+    if (ready <= 0) {
+      continue;
+    }
+    const ssize_t got = read(fd, buffer, sizeof buffer);
+    if (got == 0) {
+      return 0;
+    }
+    if (got < 0 && errno != EINTR && errno != EAGAIN) {
+      return errno;
+    }
+    if (got > 0) {
+      const std::size_t room = kMaxChildOutput - std::min(kMaxChildOutput, output.size());
+      output.append(buffer, std::min(room, static_cast<std::size_t>(got)));
+    }
+  }
+}
+
+// Reaps pid, polling: a child that closed its end of the pipe but lives on is still bound
+// by the deadline. 0 with status set, ETIMEDOUT at the deadline, else an errno value.
+int WaitUntil(pid_t pid, std::chrono::steady_clock::time_point deadline, int& status) {
+  for (;;) {
+    const pid_t reaped = waitpid(pid, &status, WNOHANG);
+    if (reaped == pid) {
+      return 0;
+    }
+    if (reaped < 0 && errno != EINTR) {
+      return errno;
+    }
+    if (std::chrono::steady_clock::now() >= deadline) {
+      return ETIMEDOUT;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+}
+
+void KillAndReap(pid_t pid) {
+  kill(pid, SIGKILL);
+  while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+  }
+}
+
+std::string LimitText(std::chrono::milliseconds limit) {
+  return limit.count() % 1000 == 0 ? std::to_string(limit.count() / 1000) + " s"
+                                   : std::to_string(limit.count()) + " ms";
+}
+
+// The child's side: the pipe moved to kChildOutputFd and every other descriptor above the
+// standard three closed, then work and _exit. So the child holds none of the parent's
+// sockets and files past their close, nor the pipe of another thread's reader child (which
+// would keep that pipe from ending); and nothing of the parent's (buffered output, exit
+// handlers, the leak check of a sanitizer build) runs twice.
+[[noreturn]] void RunChild(const std::function<int(int fd)>& work, int writeEnd) {
+  if (dup2(writeEnd, kChildOutputFd) < 0) {
+    _exit(kChildFailed);
+  }
+  closefrom(kChildOutputFd + 1);
+  int code = kChildFailed;
+  try {
+    code = work(kChildOutputFd);
+  } catch (...) {
+  }
+  _exit(code);
+}
+
+bool WriteAll(int fd, std::string_view text) {
+  while (!text.empty()) {
+    const ssize_t written = write(fd, text.data(), text.size());
+    if (written < 0 && errno != EINTR) {
+      return false;
+    }
+    text.remove_prefix(static_cast<std::size_t>(std::max<ssize_t>(written, 0)));
+  }
+  return true;
 }
 
 }  // namespace
@@ -337,6 +424,77 @@ bool IsSpreadsheetPath(std::string_view path) {
   return std::equal(tail.begin(), tail.end(), kSpreadsheetSuffix.begin(), [](char a, char b) {
     return std::toupper(static_cast<unsigned char>(a)) == b;
   });
+}
+
+bool RunInChild(const std::function<int(int fd)>& work, std::chrono::milliseconds limit,
+                std::string& output, std::string& reason) {
+  output.clear();
+  int ends[2];
+  if (pipe2(ends, O_CLOEXEC) != 0) {
+    reason = "cannot start the workbook reader: " + ErrnoText(errno);
+    return false;
+  }
+  // The client has other threads, and the child is a copy of this one alone: a lock another
+  // thread held at the fork stays taken there. glibc resets its malloc and stdio locks in
+  // the child, and the child touches nothing else of ours, only its own FreeXL handle and
+  // files; a reader that hangs on some other lock still ends at the limit.
+  const pid_t pid = fork();
+  if (pid == 0) {
+    RunChild(work, ends[1]);
+  }
+  const int forkError = errno;
+  close(ends[1]);
+  if (pid < 0) {
+    close(ends[0]);
+    reason = "cannot start the workbook reader: " + ErrnoText(forkError);
+    return false;
+  }
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  int status = 0;
+  int error = ReadUntilEnd(ends[0], deadline, output);
+  close(ends[0]);
+  if (error != 0) {
+    KillAndReap(pid);
+  } else {
+    error = WaitUntil(pid, deadline, status);
+    // Any other error says pid is no child of ours to kill (reaped elsewhere).
+    if (error == ETIMEDOUT) {
+      KillAndReap(pid);
+    }
+  }
+  if (error != 0) {
+    reason = error == ETIMEDOUT
+                 ? "the workbook reader ran longer than " + LimitText(limit) + " and was stopped"
+                 : "cannot wait for the workbook reader: " + ErrnoText(error);
+    return false;
+  }
+  if (WIFSIGNALED(status)) {
+    reason = "the workbook reader crashed (signal " + std::to_string(WTERMSIG(status)) + ")";
+    return false;
+  }
+  if (WEXITSTATUS(status) != 0) {
+    reason = "the workbook reader failed (exit code " + std::to_string(WEXITSTATUS(status)) + ")";
+    return false;
+  }
+  return true;
+}
+
+bool WriteSpreadsheetText(const std::string& deskPath, const std::string& targetPath,
+                          int excelFileFormat, std::string& reason) {
+  const int format = FormatIndex(excelFileFormat);
+  Workbook book;
+  if (!book.Open(deskPath, reason)) {
+    return false;
+  }
+  TargetFile target(targetPath);
+  if (!target.Open(reason)) {
+    return false;
+  }
+  const bool written =
+      format == kFixedSpace
+          ? WriteFixed(book, target, reason)
+          : WriteDelimited(book, target, format == kTabDelimited ? '\t' : ',', reason);
+  return written && target.Commit(reason);
 }
 
 const SpreadsheetFormat& SpreadsheetFormatOf(int excelFileFormat) {
@@ -362,14 +520,29 @@ SpreadsheetResult ConvertSpreadsheet(std::string& deskPath, std::string_view tem
   }
   const int format = FormatIndex(excelFileFormat);
   std::string targetPath = SpreadsheetTargetPath(deskPath, tempFolder, format);
+  // The child reports a failure's reason over the pipe and exits 0 either way; any other end
+  // is a crash (or a sanitizer's report) inside FreeXL, which may have left a partial file.
+  std::string childReason;
   std::string reason;
-  if (!WriteSpreadsheetText(deskPath, targetPath, format, reason)) {
-    logger.Log(kLogError, kCategorySystem, client_strings::kMsgFreeText,
-               {"Failed to convert XLS file " + deskPath + ", " + reason + "."});
-    return SpreadsheetResult::kFailed;
+  const bool ran = RunInChild(
+      [&](int fd) {
+        std::string failure;
+        const bool written = WriteSpreadsheetText(deskPath, targetPath, format, failure);
+        return written || (!failure.empty() && WriteAll(fd, failure)) ? 0 : kChildFailed;
+      },
+      kSpreadsheetReadLimit, childReason, reason);
+  if (ran && childReason.empty()) {
+    deskPath = std::move(targetPath);
+    return SpreadsheetResult::kConverted;
   }
-  deskPath = std::move(targetPath);
-  return SpreadsheetResult::kConverted;
+  if (ran) {
+    reason = std::move(childReason);
+  } else {
+    std::remove(targetPath.c_str());
+  }
+  logger.Log(kLogError, kCategorySystem, client_strings::kMsgFreeText,
+             {"Failed to convert XLS file " + deskPath + ", " + reason + "."});
+  return SpreadsheetResult::kFailed;
 }
 
 }  // namespace trqx

@@ -23,7 +23,12 @@
 //   the column positions hold. The widths come from a first pass over the sheet, the lines
 //   from a second: no cell is held twice, only one width per column.
 // FreeXL itself holds the workbook's cells while it is open; the writers stream row by row.
+// FreeXL reads in a child process, since it can read out of bounds on a damaged workbook: a
+// crash there fails the one conversion instead of ending the client.
 
+#include <chrono>
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -66,8 +71,35 @@ std::string SpreadsheetTargetPath(std::string_view deskPath, std::string_view te
 // success deskPath is replaced by the target path. On failure (the workbook cannot be read,
 // is damaged, truncated or password-protected, or the text file cannot be written) one ERROR
 // free-text entry of category SYSTEM names the file and the reason, deskPath is unchanged
-// and no partial text file remains. Runs on the caller's thread and blocks it.
+// and no partial text file remains. The workbook is read and the text file written by a
+// child process (RunInChild); a child that crashes, fails or runs past kSpreadsheetReadLimit
+// fails the conversion with that reason. Runs on the caller's thread and blocks it.
 SpreadsheetResult ConvertSpreadsheet(std::string& deskPath, std::string_view tempFolder,
                                      int excelFileFormat, CLogger& logger);
+
+// The longest a workbook may take to convert; the reader is killed then.
+inline constexpr std::chrono::milliseconds kSpreadsheetReadLimit = std::chrono::seconds(60);
+
+// What RunInChild keeps of a child's output; the reader writes a reason of a line or two.
+inline constexpr std::size_t kMaxChildOutput = 64 * 1024;
+
+// Runs work in a forked child process, which exits with work's result (70 when work throws),
+// and waits up to limit for it. output receives the first kMaxChildOutput bytes that work
+// writes to fd; the rest is read and dropped, so the child never blocks on a full pipe.
+// True when the child exited with 0; false with reason when it could not start, was ended
+// by a signal ("the workbook reader crashed (signal 11)"), exited with another code (as a
+// sanitizer's report does) or ran past limit (then it is killed). The child is reaped
+// before the return. work runs in a copy of the calling thread alone, with no descriptors
+// but 0-2 and fd, so it must need no lock that another thread may hold (glibc's malloc and
+// stdio locks are reset in a child) and no file the caller opened.
+bool RunInChild(const std::function<int(int fd)>& work, std::chrono::milliseconds limit,
+                std::string& output, std::string& reason);
+
+// The reading and writing that ConvertSpreadsheet's child does, in this process: reads
+// deskPath's first worksheet with FreeXL and writes it to targetPath in the setting's
+// format. False with the reason in words; a text file begun is removed. The fuzz target
+// calls it directly, since a child's coverage does not reach the fuzzer.
+bool WriteSpreadsheetText(const std::string& deskPath, const std::string& targetPath,
+                          int excelFileFormat, std::string& reason);
 
 }  // namespace trqx

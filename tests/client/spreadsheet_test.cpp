@@ -1,8 +1,14 @@
 #include "client/spreadsheet.h"
 
+#include <fcntl.h>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <csignal>
 #include <filesystem>
+#include <new>
 #include <string>
 
 #include "support/recording_log.h"
@@ -137,6 +143,112 @@ TEST_F(SpreadsheetTest, AnUnwritableTempFolderFailsAndLeavesThePath) {
   EXPECT_EQ(m_log.sink.m_entries[0].text, "Failed to convert XLS file " + desk + ", cannot write " +
                                               m_temp.File("missing/orders.dat") +
                                               ": No such file or directory.");
+}
+
+// overread.xls, found by fuzz_spreadsheet: FreeXL hands iconv 64 KiB of a small stack
+// buffer while opening it. AddressSanitizer stops the reader there, and only the conversion
+// fails; an unchecked build reads whatever lies beyond, with an outcome that depends on it.
+TEST_F(SpreadsheetTest, AWorkbookThatFreeXlReadsOutOfBoundsOnFailsOnlyTheConversion) {
+#if !defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "only AddressSanitizer stops FreeXL at this read";
+#endif
+  const std::string desk = DeskFile("overread.xls", ReadWholeFile(kSheetData + "overread.xls"));
+  std::string path = desk;
+
+  EXPECT_EQ(ConvertSpreadsheet(path, m_temp.Path(), 0, m_log.logger), SpreadsheetResult::kFailed);
+  EXPECT_EQ(path, desk);
+  ASSERT_EQ(m_log.sink.m_entries.size(), 1u);
+  EXPECT_EQ(m_log.sink.m_entries[0].level, kLogError);
+  // The sanitizer's report ends the child with exit code 1, or SIGABRT with abort_on_error=1.
+  const std::string prefix = "Failed to convert XLS file " + desk + ", the workbook reader ";
+  EXPECT_THAT(m_log.sink.m_entries[0].text,
+              ::testing::AnyOf(prefix + "failed (exit code 1).", prefix + "crashed (signal 6)."));
+  EXPECT_TRUE(std::filesystem::is_empty(m_temp.Path()));
+}
+
+// What a child of RunInChild writes: all of text, or exit code 1.
+int WriteText(int fd, const std::string& text) {
+  return write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size()) ? 0 : 1;
+}
+
+TEST(RunInChildTest, AChildThatExitsWithZeroHandsBackWhatItWrote) {
+  const std::string big(kMaxChildOutput + 40000, 'r');
+  // Clear of descriptor 3, where the child's end of the pipe goes.
+  const int parentFile = fcntl(STDERR_FILENO, F_DUPFD, 10);
+  ASSERT_GE(parentFile, 10);
+  const struct {
+    const char* name;
+    std::function<int(int)> work;
+    std::string output;
+  } kCases[] = {
+      {.name = "a reason",
+       .work = [](int fd) { return WriteText(fd, "the reason"); },
+       .output = "the reason"},
+      {.name = "nothing", .work = [](int) { return 0; }, .output = ""},
+      // The rest is drained, or the child would block on the full pipe until the limit.
+      {.name = "more than is kept",
+       .work = [&big](int fd) { return WriteText(fd, big); },
+       .output = big.substr(0, kMaxChildOutput)},
+      // A file the caller opened is closed there, as another reader child's pipe would be.
+      {.name = "the parent's descriptors closed",
+       .work =
+           [parentFile](int fd) {
+             return WriteText(fd, fcntl(parentFile, F_GETFD) < 0 ? "closed" : "open");
+           },
+       .output = "closed"},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    std::string output = "left over";
+    std::string reason;
+    EXPECT_TRUE(RunInChild(c.work, kSpreadsheetReadLimit, output, reason));
+    EXPECT_EQ(output, c.output);
+    EXPECT_EQ(reason, "");
+  }
+  close(parentFile);
+}
+
+TEST(RunInChildTest, AChildThatCrashesFailsOrOverstaysFailsWithHowItEnded) {
+  using std::chrono::milliseconds;
+  const struct {
+    const char* name;
+    std::function<int(int)> work;
+    milliseconds limit = kSpreadsheetReadLimit;
+    const char* reason;
+  } kCases[] = {
+      {.name = "crash",
+       .work =
+           [](int fd) {
+             WriteText(fd, "half a reason");
+             std::signal(SIGSEGV, SIG_DFL);  // as an unchecked build dies in FreeXL
+             std::raise(SIGSEGV);
+             return 0;
+           },
+       .reason = "the workbook reader crashed (signal 11)"},
+      // AddressSanitizer's report on a bad read ends the child so.
+      {.name = "exit 1",
+       .work = [](int) { return 1; },
+       .reason = "the workbook reader failed (exit code 1)"},
+      {.name = "throw",
+       .work = [](int) -> int { throw std::bad_alloc(); },
+       .reason = "the workbook reader failed (exit code 70)"},
+      {.name = "sleep",
+       .work = [](int) { return static_cast<int>(sleep(30)); },
+       .limit = milliseconds(200),
+       .reason = "the workbook reader ran longer than 200 ms and was stopped"},
+      // Its end of the pipe closed, the child is still waited for only until the limit.
+      {.name = "sleep after closing",
+       .work = [](int fd) { return close(fd) + static_cast<int>(sleep(30)); },
+       .limit = std::chrono::seconds(1),
+       .reason = "the workbook reader ran longer than 1 s and was stopped"},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    std::string output;
+    std::string reason;
+    EXPECT_FALSE(RunInChild(c.work, c.limit, output, reason));
+    EXPECT_EQ(reason, c.reason);
+  }
 }
 
 }  // namespace
