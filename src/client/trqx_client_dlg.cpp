@@ -233,6 +233,7 @@ void CTRQXClientDlg::OnConnect() {
     SetRestartTimer();
     return;
   }
+  m_loggedIn = false;
   ShowConnected(true);
 }
 
@@ -268,7 +269,7 @@ UploadResult CTRQXClientDlg::UploadPolledFile(const std::string& path) {
   if (UploadInProgress()) {
     return UploadResult::kBusy;
   }
-  if (Settings().IsClientServerUpload() && !Connected()) {
+  if (Settings().IsClientServerUpload() && !IsConnected()) {
     Logger().Log(kLogError, kCategorySystem, kMsgFreeText, {poller_text::kNotConnected});
     return UploadResult::kNotConnected;
   }
@@ -306,7 +307,7 @@ UploadResult CTRQXClientDlg::Upload(const std::string& path, bool fileSend) {
   m_current = {number, deskPath, fileSend, false};
   if (!settings.IsClientServerUpload()) {
     if (!m_terminal.Start(settings, uploadPath)) {
-      return FailUpload(deskPath, number);
+      return FailHandOver(deskPath, number);
     }
     return UploadResult::kHandedOver;
   }
@@ -322,7 +323,7 @@ UploadResult CTRQXClientDlg::HandOver(const std::string& uploadPath) {
                    {error.m_fileName, std::to_string(error.m_osError)});
     }
     m_view.ShowMessageBox(kCannotUploadText);
-    return FailUpload(m_current.m_path, m_current.m_number);
+    return FailHandOver(m_current.m_path, m_current.m_number);
   }
   m_transferInProgress = true;
   m_view.ShowUploadProgress(ProgressState::kInProgress);
@@ -332,6 +333,13 @@ UploadResult CTRQXClientDlg::HandOver(const std::string& uploadPath) {
 UploadResult CTRQXClientDlg::FailUpload(const std::string& path, std::uint32_t number) {
   m_history.Add(path, HistoryTime(), HistoryState::kFailed, number, Settings().m_currentBasketId);
   return UploadResult::kFailed;
+}
+
+UploadResult CTRQXClientDlg::FailHandOver(const std::string& path, std::uint32_t number) {
+  const UploadResult failed = FailUpload(path, number);
+  // The file was converted but never went out: a polled file stays for a later scan, as
+  // the poll folder keeps every file whose upload did not succeed.
+  return m_current.m_fileSend ? failed : UploadResult::kBusy;
 }
 
 void CTRQXClientDlg::OnTerminalEnded(TerminalResult result) {
@@ -364,7 +372,12 @@ void CTRQXClientDlg::ReadUserUuid() {
 
 void CTRQXClientDlg::OnConnectionNotice(const CTaskNotice& notice) {
   if (notice.m_messageId == task_message::kClientLoggedIn) {
-    OnTransferEnded();
+    // The flag stays: a File Send may have begun a transfer between the login and this
+    // notice, and clearing the flag then would let a second upload overtake it.
+    m_loggedIn = true;
+    if (Settings().m_usePoll) {
+      m_poller.Scan();
+    }
     if (m_observer != nullptr) {
       m_observer->LoggedIn();
     }
@@ -446,6 +459,7 @@ void CTRQXClientDlg::OnConnectionEnded(bool good) {
     LogSystemError(error);
   }
   Logger().Log(good ? kLogInfo : kLogError, kCategorySystem, kMsgClientTaskEnded);
+  m_loggedIn = false;
   if (m_closing) {
     return;
   }

@@ -132,7 +132,9 @@ class CTRQXClientDlg : private PollerHost {
     bool m_acknowledged = false;  // the server has the whole file
   };
 
-  bool IsConnected() const override { return Connected(); }
+  // The poller's "connected": logged in, so that a polled file is not handed to a task
+  // that cannot take it yet.
+  bool IsConnected() const override { return m_loggedIn; }
   UploadResult UploadPolledFile(const std::string& path) override;
 
   bool ReadValueLists();
@@ -140,6 +142,8 @@ class CTRQXClientDlg : private PollerHost {
   UploadResult Upload(const std::string& path, bool fileSend);
   UploadResult HandOver(const std::string& uploadPath);
   UploadResult FailUpload(const std::string& path, std::uint32_t number);
+  // A converted file that could not be handed over: failed, and for a polled file busy.
+  UploadResult FailHandOver(const std::string& path, std::uint32_t number);
   void OnTerminalEnded(TerminalResult result);
   void OnDeliveryReport(const CTaskNotice& notice);
   void OnTransferClosed(HistoryState state);
@@ -171,6 +175,7 @@ class CTRQXClientDlg : private PollerHost {
   unsigned m_uploadNumber = 0;
   CurrentUpload m_current;
   bool m_transferInProgress = false;
+  bool m_loggedIn = false;
   bool m_closing = false;
   std::string m_terminalUserUuid;
   std::tm m_startDate{};

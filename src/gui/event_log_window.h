@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QDialog>
+
+#include <vector>
+
+#include "foundation/log_entry.h"
+
+class QListWidget;
+
+namespace trqx {
+
+// The "Event Log" window every program shows: one list of at most kCapacity display lines
+// filling the window. Client and server put the newest line on top (and drop the bottom one
+// when full); the download converter appends at the bottom (and drops the top one).
+class EventLogWindow : public QDialog {
+ public:
+  static constexpr int kCapacity = 2000;
+  enum class Order { kNewestFirst, kOldestFirst };
+
+  EventLogWindow(LogFlavour flavour, Order order, QWidget* parent = nullptr);
+
+  // The entries read back at start-up, oldest first.
+  void AddEntries(const std::vector<CLogEntry>& entries);
+  void AddEntry(const CLogEntry& entry);
+  QListWidget* List() const;
+};
+
+// True when a window can be shown: a display is named (DISPLAY, WAYLAND_DISPLAY) or a Qt
+// platform plugin is chosen (QT_QPA_PLATFORM, e.g. offscreen).
+bool DisplayAvailable();
+
+}  // namespace trqx
