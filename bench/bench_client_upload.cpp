@@ -9,11 +9,14 @@
 //   the phases, the total, the limit, total/limit and both children's peak memory.
 // - Poll: the client in server mode polling its poll folder (Detect Method 0, input a pipe
 //   kept open); --files small desk files are renamed into the folder at once; timed until
-//   the folder is empty and the FTP server holds that many files. Prints files/s.
+//   the folder is empty and the FTP server holds that many files. Prints files/s, and as
+//   trouble any file uploaded more than once or not at all.
 // Run with: bench_client_upload [--rows=1000000] [--files=1000] [--stall-seconds=120]
-// [--bin=PATH] (the folder of TRQXClient and VEXOServer, by default this build tree's apps/).
+// [--settle-ms=1000] [--bin=PATH] (the folder of TRQXClient and VEXOServer, by default this
+// build tree's apps/); --settle-ms is the wait between the client's connection and the
+// renames (its login comes in between).
 // A run gives up when nothing moved for --stall-seconds; the flags are ours, read from what
-// Google Benchmark leaves, as in bench_server_load.
+// Google Benchmark leaves, as in bench_server_load. Exits 1 when a measurement saw trouble.
 #include <benchmark/benchmark.h>
 
 #include <sys/resource.h>
@@ -31,6 +34,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench_flags.h"
 #include "foundation/archive.h"
 #include "server/server_settings.h"  // support/vexo_server.h uses the server layer
 #include "settings/settings_file.h"
@@ -59,9 +63,11 @@ struct Options {
   int rows = 1000000;
   int files = 1000;
   int stallSeconds = 120;
-  std::string bin;  // the folder of the programs
+  int settleMs = 1000;  // from the client's connection to the files' arrival
+  std::string bin;      // the folder of the programs
 };
 Options g_options;
+bool g_trouble = false;  // a measurement saw trouble: the exit code is 1
 
 double SecondsSince(Clock::time_point begin) {
   return std::chrono::duration<double>(Clock::now() - begin).count();
@@ -132,45 +138,6 @@ struct Fixture {
 };
 std::unique_ptr<Fixture> g_fixture;
 
-// One measurement's server, started in its own folder under the scratch folder.
-struct ServerRun {
-  bool Start(const std::string& name, std::string& why) {
-    m_folder = {.m_folder = g_fixture->root.File(name),
-                .m_port = test::UnusedLoopbackPort(),
-                .m_login = kServerLogin,
-                .m_password = kServerPassword,
-                .m_ftpAddress = g_fixture->ftp.Address(),
-                .m_ftpUser = kFtpUser,
-                .m_ftpPassword = kFtpPassword,
-                .m_userUuid = "4711"};
-    return m_folder.Write(why) &&
-           test::StartVexoServer(m_process, g_options.bin + "/VEXOServer", m_folder, why);
-  }
-  // Starts the client in folder with args; it shares the server's registry stand-in.
-  bool StartClient(test::ChildProcess& client, const std::string& folder,
-                   const std::vector<std::string>& args, bool pipeInput) {
-    const test::ScopedEnv registry("TRQX_REGISTRY", m_folder.RegistryFolder());
-    std::vector<std::string> argv = {g_options.bin + "/TRQXClient", "--console"};
-    argv.insert(argv.end(), args.begin(), args.end());
-    return client.Start({.m_argv = argv,
-                         .m_folder = folder,
-                         .m_outputPath = folder + "/console.txt",
-                         .m_pipeInput = pipeInput});
-  }
-  // SIGTERM; the peak memory in MB, and trouble noted when it did not end in time.
-  double Stop(std::string& trouble) {
-    int status = 0;
-    rusage usage{};
-    if (!m_process.Stop(kStopWait, status, usage) || status != 0) {
-      trouble += "server exit status " + std::to_string(status) + "; ";
-    }
-    return static_cast<double>(usage.ru_maxrss) / 1024.0;
-  }
-
-  test::VexoServerFolder m_folder;
-  test::ChildProcess m_process;
-};
-
 // Calls step every period until it says done, or until the progress it reports has not
 // changed for --stall-seconds; false on the stall.
 bool WaitWhileMoving(std::chrono::milliseconds period,
@@ -188,164 +155,234 @@ bool WaitWhileMoving(std::chrono::milliseconds period,
   return true;
 }
 
+// What a run of the client found.
+struct RunFigures {
+  double m_seconds = 0;
+  int m_clientExit = -1;    // its exit code, -1 when killed
+  double m_clientPeak = 0;  // MB
+  double m_serverPeak = 0;
+  std::string m_output;  // the client's
+  std::string m_trouble;
+};
+
+// TRQXClient with a VEXOServer of its own, each in a working folder under the scratch
+// folder, sharing the server's registry stand-in.
+class ClientRun {
+ public:
+  // Starts the server, then "TRQXClient --console args" in the folder "name-client",
+  // polling poll (its input a pipe kept open) when given. False, why filled, on failure.
+  bool Start(const std::string& name, const std::vector<std::string>& args, const std::string& poll,
+             std::string& why) {
+    m_server = {.m_folder = g_fixture->root.File(name + "-server"),
+                .m_port = test::UnusedLoopbackPort(),
+                .m_login = kServerLogin,
+                .m_password = kServerPassword,
+                .m_ftpAddress = g_fixture->ftp.Address(),
+                .m_ftpUser = kFtpUser,
+                .m_ftpPassword = kFtpPassword,
+                .m_userUuid = "4711"};
+    m_folder = g_fixture->root.File(name + "-client");
+    std::vector<std::string> argv = {g_options.bin + "/TRQXClient", "--console"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    if (!m_server.Write(why) ||
+        !test::StartVexoServer(m_serverProcess, g_options.bin + "/VEXOServer", m_server, why) ||
+        !WriteClientFolder(m_folder, m_server.m_port, poll, why)) {
+      return false;
+    }
+    const test::ScopedEnv registry("TRQX_REGISTRY", m_server.RegistryFolder());
+    m_begin = Clock::now();
+    return m_client.Start({.m_argv = argv,
+                           .m_folder = m_folder,
+                           .m_outputPath = m_folder + "/console.txt",
+                           .m_pipeInput = !poll.empty()}) ||
+           (why = "fork failed", false);
+  }
+  test::ChildProcess& Client() { return m_client; }
+  const std::string& Folder() const { return m_folder; }
+  Clock::time_point Begin() const { return m_begin; }
+  // Reaps the client if it has ended.
+  bool Reap() { return m_client.Reap(m_status, m_usage); }
+  // Stops the client (unless reaped) and the server, each with SIGTERM.
+  void Stop(RunFigures& figures) {
+    if (m_client.Running() && !m_client.Stop(kStopWait, m_status, m_usage)) {
+      figures.m_trouble += "client killed; ";
+    }
+    figures.m_clientExit = WIFEXITED(m_status) ? WEXITSTATUS(m_status) : -1;
+    figures.m_clientPeak = static_cast<double>(m_usage.ru_maxrss) / 1024.0;
+    figures.m_output = m_client.Output();
+    int status = 0;
+    rusage usage{};
+    if (!m_serverProcess.Stop(kStopWait, status, usage) || status != 0) {
+      figures.m_trouble += "server exit status " + std::to_string(status) + "; ";
+    }
+    figures.m_serverPeak = static_cast<double>(usage.ru_maxrss) / 1024.0;
+  }
+
+ private:
+  test::VexoServerFolder m_server;
+  test::ChildProcess m_serverProcess;
+  std::string m_folder;
+  test::ChildProcess m_client;
+  Clock::time_point m_begin;
+  int m_status = -1;
+  rusage m_usage{};
+};
+
 // Puts file into the FTP server with the curl program; its seconds, or -1 when it failed.
 double CurlPut(const std::string& file, const std::string& remoteName) {
   test::ChildProcess curl;
   const std::string url = std::string("ftp://") + kFtpUser + ":" + kFtpPassword + "@" +
                           g_fixture->ftp.Address() + "/" + remoteName;
   const auto begin = Clock::now();
-  if (!curl.Start({.m_argv = {"/usr/bin/curl", "-sS", "-T", file, url},
-                   .m_folder = g_fixture->root.Path(),
-                   .m_outputPath = g_fixture->root.File("curl.txt")})) {
-    return -1;
-  }
-  int status = 0;
+  int status = -1;
   rusage usage{};
-  while (!curl.Reap(status, usage)) {
-    std::this_thread::sleep_for(kPollWait);
-  }
-  return status == 0 ? SecondsSince(begin) : -1;
+  return curl.Start({.m_argv = {"/usr/bin/curl", "-sS", "-T", file, url},
+                     .m_folder = g_fixture->root.Path(),
+                     .m_outputPath = g_fixture->root.File("curl.txt")}) &&
+                 curl.Wait(status, usage) && status == 0
+             ? SecondsSince(begin)
+             : -1;
 }
 
-// The client's output lines that mark the ends of the send phases.
+// The client's output lines that end the phases of a send: conversion, transfer, forwarding.
 constexpr std::array<std::string_view, 3> kSendMarks = {"Uploading file ", "History row 1: pending",
                                                         "History row 1: sent"};
 
+// Runs "--send desk", timing kSendMarks from the client's start into marks; false, why
+// filled, when the run could not be made.
+bool RunSend(const std::string& desk, std::array<double, 3>& marks, RunFigures& figures,
+             std::string& why) {
+  ClientRun run;
+  if (!run.Start("send", {"--send", desk}, "", why)) {
+    return false;
+  }
+  const bool ended = WaitWhileMoving(kPollWait, [&](long& progress) {
+    const std::string output = run.Client().Output();
+    for (std::size_t i = 0; i < marks.size(); ++i) {
+      if (marks[i] < 0 && output.find(kSendMarks[i]) != std::string::npos) {
+        marks[i] = SecondsSince(run.Begin());
+      }
+    }
+    progress = static_cast<long>(std::count(marks.begin(), marks.end(), -1.0));
+    return run.Reap();
+  });
+  figures.m_seconds = SecondsSince(run.Begin());
+  figures.m_trouble = ended ? "" : "client stalled; ";
+  run.Stop(figures);
+  return true;
+}
+
 void BM_ClientSend(benchmark::State& state) {
   for (auto _ : state) {
-    const std::string desk = g_fixture->root.File("desk/desk.csv");
-    fs::create_directories(g_fixture->root.File("desk"));
-    ServerRun server;
-    std::string why;
+    const std::string desk = g_fixture->root.File("desk.csv");
+    std::array<double, 3> marks = {-1, -1, -1};
+    RunFigures figures;
+    std::string why = "desk file not written";
     if (!bench::WriteGridDeskFile(desk, static_cast<std::size_t>(g_options.rows)) ||
-        !server.Start("send-server", why) ||
-        !WriteClientFolder(g_fixture->root.File("send-client"), server.m_folder.m_port, "", why)) {
-      state.SkipWithError(why.empty() ? "desk file not written" : why.c_str());
+        !RunSend(desk, marks, figures, why)) {
+      state.SkipWithError(why.c_str());
+      g_trouble = true;
       return;
     }
-    test::ChildProcess client;
-    const std::string folder = g_fixture->root.File("send-client");
-    std::array<double, kSendMarks.size()> marks = {-1, -1, -1};
-    int status = -1;
-    rusage usage{};
-    const auto begin = Clock::now();
-    server.StartClient(client, folder, {"--send", desk}, false);
-    const bool ended = WaitWhileMoving(kPollWait, [&](long& progress) {
-      const std::string output = client.Output();
-      for (std::size_t i = 0; i < marks.size(); ++i) {
-        if (marks[i] < 0 && output.find(kSendMarks[i]) != std::string::npos) {
-          marks[i] = SecondsSince(begin);
-        }
-      }
-      progress = static_cast<long>(std::count(marks.begin(), marks.end(), -1.0));
-      return client.Reap(status, usage);
-    });
-    const double total = SecondsSince(begin);
-    std::string trouble = ended ? "" : "client stalled (killed); ";
-    if (!ended) {
-      client.Stop(std::chrono::seconds(1), status, usage);
-    }
-    const double clientPeak = static_cast<double>(usage.ru_maxrss) / 1024.0;
-    const double serverPeak = server.Stop(trouble);
-    const std::vector<fs::path> uploads = FilesIn(folder + "/Upload");
-    const auto upload = std::find_if(uploads.begin(), uploads.end(),
-                                     [](const fs::path& p) { return p.extension() == ".inc"; });
+    const fs::path upload = g_fixture->root.File("send-client/Upload/TRQX000.inc");
     const std::vector<fs::path> arrived = FilesIn(g_fixture->FtpFolder());
-    const double uploadMB =
-        upload == uploads.end() ? 0 : static_cast<double>(fs::file_size(*upload)) / kMegabyte;
-    const double arrivedMB =
-        arrived.size() != 1 ? 0 : static_cast<double>(fs::file_size(arrived[0])) / kMegabyte;
-    const double limit = upload == uploads.end() ? -1 : CurlPut(upload->string(), "limit.inc");
+    // The server puts its serial number into the "SN=" line, padded to the same width.
+    const bool intact = arrived.size() == 1 && fs::exists(upload) &&
+                        fs::file_size(arrived[0]) == fs::file_size(upload);
+    const double limit = fs::exists(upload) ? CurlPut(upload.string(), "limit.inc") : -1;
+    const double total = figures.m_seconds;
+    g_trouble |= !figures.m_trouble.empty() || !intact || figures.m_clientExit != 0;
     state.SetIterationTime(total);
-    state.counters["conversion s"] = marks[0];
-    state.counters["transfer s"] = marks[1] - marks[0];
-    state.counters["forwarding s"] = total - marks[1];
-    state.counters["limit s"] = limit;
     state.counters["total/limit"] = total / limit;
-    state.counters["client peak MB"] = clientPeak;
-    state.counters["server peak MB"] = serverPeak;
     std::printf(
-        "send %d rows: desk %.1f MB, upload file %.1f MB, on the FTP host %.1f MB in %zu "
-        "file(s)\n  conversion %.2f s, transfer %.2f s, forwarding %.2f s (row \"sent\" at "
-        "%.2f s), total %.2f s, client exit status %d\n  limit (curl -T of the upload file) "
-        "%.2f s, total/limit %.2f\n  peak memory: client %.1f MB, server %.1f MB\n  trouble: "
-        "%s\n",
-        g_options.rows, static_cast<double>(fs::file_size(desk)) / kMegabyte, uploadMB, arrivedMB,
-        arrived.size(), marks[0], marks[1] - marks[0], total - marks[1], marks[2], total,
-        WIFEXITED(status) ? WEXITSTATUS(status) : -1, limit, total / limit, clientPeak, serverPeak,
-        trouble.empty() ? "none" : trouble.c_str());
-    for (const fs::path& file : FilesIn(g_fixture->FtpFolder())) {
+        "send %d rows: desk %.1f MB, upload file %.1f MB; %zu file(s) on the FTP host, %s\n"
+        "  conversion %.2f s, transfer %.2f s, forwarding %.2f s (row \"sent\" at %.2f s), "
+        "total %.2f s, client exit code %d\n  limit (curl -T of the upload file) %.2f s, "
+        "total/limit %.2f\n  peak memory: client %.1f MB, server %.1f MB\n  trouble: %s\n",
+        g_options.rows, static_cast<double>(fs::file_size(desk)) / kMegabyte,
+        fs::exists(upload) ? static_cast<double>(fs::file_size(upload)) / kMegabyte : 0.0,
+        arrived.size(), intact ? "of its size" : "NOT of its size", marks[0], marks[1] - marks[0],
+        total - marks[1], marks[2], total, figures.m_clientExit, limit, total / limit,
+        figures.m_clientPeak, figures.m_serverPeak,
+        figures.m_trouble.empty() ? "none" : figures.m_trouble.c_str());
+    for (const fs::path& file : arrived) {
       fs::remove(file);
     }
+    fs::remove(g_fixture->FtpFolder() + "/limit.inc");
   }
 }
 
-// Writes --files small desk files (a title row and three rows each) into folder.
-bool WritePollFiles(const std::string& folder) {
-  fs::create_directories(folder);
-  for (int index = 0; index < g_options.files; ++index) {
-    if (!bench::WriteGridDeskFile(folder + "/d" + std::to_string(100000 + index) + ".csv", 4)) {
-      return false;
-    }
+// Starts the polling client, renames the files of staging into poll at once and waits
+// until poll is empty and the FTP server holds --files files; the number left in poll and
+// delivered. False, why filled, when the run could not be made.
+bool RunPoll(const std::string& staging, const std::string& poll, RunFigures& figures,
+             std::size_t& left, std::size_t& arrived, std::string& why) {
+  ClientRun run;
+  if (!run.Start("poll", {}, poll, why) ||
+      !run.Client().WaitForOutput("Directory Notification Task Started", kStopWait) ||
+      !run.Client().WaitForOutput("Connection established.", kStopWait)) {
+    why += " client not polling; its output: " + run.Client().Output();
+    return false;
   }
+  // The client prints nothing at its login, and a file handed over before it is uploaded
+  // again (the login ends the transfer in progress): the files come --settle-ms later.
+  std::this_thread::sleep_for(std::chrono::milliseconds(g_options.settleMs));
+  const auto begin = Clock::now();
+  for (const fs::path& file : FilesIn(staging)) {
+    fs::rename(file, poll + "/" + file.filename().string());
+  }
+  const auto files = static_cast<std::size_t>(g_options.files);
+  const bool done = WaitWhileMoving(kPollWait * 4, [&](long& progress) {
+    left = FilesIn(poll).size();
+    arrived = FilesIn(g_fixture->FtpFolder()).size();
+    progress = static_cast<long>(left * files + arrived);
+    return left == 0 && arrived >= files;
+  });
+  figures.m_seconds = SecondsSince(begin);
+  figures.m_trouble = done ? "" : "stalled; ";
+  run.Stop(figures);
   return true;
 }
 
 void BM_ClientPoll(benchmark::State& state) {
   for (auto _ : state) {
-    const std::string folder = g_fixture->root.File("poll-client");
-    const std::string poll = g_fixture->root.File("poll");
     const std::string staging = g_fixture->root.File("staging");
+    const std::string poll = g_fixture->root.File("poll");
+    fs::create_directories(staging);
     fs::create_directories(poll);
-    ServerRun server;
     std::string why;
-    if (!WritePollFiles(staging) || !server.Start("poll-server", why) ||
-        !WriteClientFolder(folder, server.m_folder.m_port, poll, why)) {
-      state.SkipWithError(why.empty() ? "desk files not written" : why.c_str());
+    for (int index = 0; index < g_options.files; ++index) {
+      // A title row and three rows, named for the mapping's ".csv".
+      if (!bench::WriteGridDeskFile(staging + "/d" + std::to_string(100000 + index) + ".csv", 4)) {
+        why = "desk files not written";
+      }
+    }
+    RunFigures figures;
+    std::size_t left = 0;
+    std::size_t arrived = 0;
+    if (!why.empty() || !RunPoll(staging, poll, figures, left, arrived, why)) {
+      state.SkipWithError(why.c_str());
+      g_trouble = true;
       return;
     }
-    test::ChildProcess client;
-    server.StartClient(client, folder, {}, true);
-    // A scan before the login only logs "not connected"; the login scans again.
-    if (!client.WaitForOutput("Directory Notification Task Started", std::chrono::seconds(10)) ||
-        !client.WaitForOutput("Connection established.", std::chrono::seconds(10))) {
-      state.SkipWithError(("client not polling; its output: " + client.Output()).c_str());
-      return;
+    const int uploads = CountOf(figures.m_output, "Attempting to upload");
+    if (uploads != g_options.files || arrived != static_cast<std::size_t>(g_options.files)) {
+      figures.m_trouble += std::to_string(uploads) + " uploads begun and " +
+                           std::to_string(arrived) + " files delivered for " +
+                           std::to_string(g_options.files) + "; ";
     }
-    const auto begin = Clock::now();
-    for (const fs::path& file : FilesIn(staging)) {
-      fs::rename(file, poll + "/" + file.filename().string());
-    }
-    const std::size_t files = static_cast<std::size_t>(g_options.files);
-    const bool done = WaitWhileMoving(kPollWait * 4, [&](long& progress) {
-      const std::size_t waiting = FilesIn(poll).size();
-      const std::size_t arrived = FilesIn(g_fixture->FtpFolder()).size();
-      progress = static_cast<long>(waiting * files + arrived);
-      return waiting == 0 && arrived >= files;
-    });
-    const double seconds = SecondsSince(begin);
-    std::string trouble = done ? "" : "stalled; ";
-    int status = 0;
-    rusage usage{};
-    if (!client.Stop(kStopWait, status, usage) || status != 0) {
-      trouble += "client exit status " + std::to_string(status) + "; ";
-    }
-    const double serverPeak = server.Stop(trouble);
-    const std::string output = client.Output();
-    const std::size_t left = FilesIn(poll).size();
-    const std::size_t arrived = FilesIn(g_fixture->FtpFolder()).size();
-    state.SetIterationTime(seconds);
-    state.counters["files/s"] = static_cast<double>(arrived) / seconds;
-    state.counters["left"] = static_cast<double>(left);
-    state.counters["client peak MB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
+    const double rate = g_options.files / figures.m_seconds;
+    g_trouble |= !figures.m_trouble.empty();
+    state.SetIterationTime(figures.m_seconds);
+    state.counters["files/s"] = rate;
     std::printf(
         "poll %d files: %zu on the FTP host, %zu left in the poll folder after %.2f s: %.1f "
-        "files/s\n  history rows: %d sent, %d failed; client peak %.1f MB, server peak %.1f "
-        "MB\n  trouble: %s\n",
-        g_options.files, arrived, left, seconds, static_cast<double>(arrived) / seconds,
-        CountOf(output, ": sent\t"), CountOf(output, ": failed\t"),
-        static_cast<double>(usage.ru_maxrss) / 1024.0, serverPeak,
-        trouble.empty() ? "none" : trouble.c_str());
+        "files/s\n  history rows: %d sent, %d failed; client exit code %d; peak memory: "
+        "client %.1f MB, server %.1f MB\n  trouble: %s\n",
+        g_options.files, arrived, left, figures.m_seconds, rate,
+        CountOf(figures.m_output, ": sent\t"), CountOf(figures.m_output, ": failed\t"),
+        figures.m_clientExit, figures.m_clientPeak, figures.m_serverPeak,
+        figures.m_trouble.empty() ? "none" : figures.m_trouble.c_str());
   }
 }
 
@@ -355,32 +392,15 @@ BENCHMARK(BM_ClientPoll)->UseManualTime()->Iterations(1)->Unit(benchmark::kMilli
 // Reads our flags from what Google Benchmark left; false on one we do not know or a bad
 // number.
 bool ParseOptions(int argc, char** argv) {
-  static constexpr std::array<std::pair<std::string_view, int Options::*>, 3> kNumbers = {{
-      {"--rows=", &Options::rows},
-      {"--files=", &Options::files},
-      {"--stall-seconds=", &Options::stallSeconds},
-  }};
-  // bench/ and apps/ are siblings in the build tree.
-  std::error_code error;
-  g_options.bin =
-      (fs::read_symlink("/proc/self/exe", error).parent_path().parent_path() / "apps").string();
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view argument = argv[i];
-    const auto number = std::find_if(kNumbers.begin(), kNumbers.end(), [&](const auto& flag) {
-      return argument.starts_with(flag.first);
-    });
-    if (argument.starts_with("--bin=")) {
-      g_options.bin = argument.substr(std::string_view("--bin=").size());
-    } else if (number == kNumbers.end() ||
-               (g_options.*number->second = ParseInt(argument.substr(number->first.size()))) <= 0) {
-      std::fprintf(stderr,
-                   "bench_client_upload: bad argument %s\nusage: bench_client_upload [--rows=N] "
-                   "[--files=N] [--stall-seconds=N] [--bin=PATH] [--benchmark_...]\n",
-                   argv[i]);
-      return false;
-    }
-  }
-  return true;
+  g_options.bin = fs::path(bench::BuildTreeProgram("TRQXClient")).parent_path().string();
+  return bench::ParseFlags(argc, argv,
+                           {{.m_name = "--rows=", .m_number = &g_options.rows},
+                            {.m_name = "--files=", .m_number = &g_options.files},
+                            {.m_name = "--stall-seconds=", .m_number = &g_options.stallSeconds},
+                            {.m_name = "--settle-ms=", .m_number = &g_options.settleMs},
+                            {.m_name = "--bin=", .m_text = &g_options.bin}},
+                           "bench_client_upload [--rows=N] [--files=N] [--stall-seconds=N] "
+                           "[--settle-ms=N] [--bin=PATH] [--benchmark_...]");
 }
 
 }  // namespace
@@ -401,5 +421,5 @@ int main(int argc, char** argv) {
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
   g_fixture.reset();
-  return 0;
+  return g_trouble ? 1 : 0;
 }

@@ -34,6 +34,7 @@
 #include <utility>
 #include <vector>
 
+#include "bench_flags.h"
 #include "foundation/archive.h"
 #include "foundation/log_entry.h"
 #include "foundation/protocol/connection_task.h"
@@ -559,31 +560,15 @@ BENCHMARK(BM_ServerLoad)->UseManualTime()->Iterations(1)->Unit(benchmark::kMilli
 // Reads our flags from what Google Benchmark left; false on one we do not know or a bad
 // number.
 bool ParseOptions(int argc, char** argv) {
-  static constexpr std::array<std::pair<std::string_view, int LoadOptions::*>, 3> kNumbers = {{
-      {"--clients=", &LoadOptions::clients},
-      {"--files=", &LoadOptions::files},
-      {"--stall-seconds=", &LoadOptions::stallSeconds},
-  }};
-  // The VEXOServer of this build tree: bench/ and apps/ are siblings, programs lie in apps/.
-  std::error_code error;
-  g_options.server =
-      (fs::read_symlink("/proc/self/exe", error).parent_path().parent_path() / "apps/VEXOServer")
-          .string();
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view argument = argv[i];
-    const auto number = std::find_if(kNumbers.begin(), kNumbers.end(), [&](const auto& flag) {
-      return argument.starts_with(flag.first);
-    });
-    if (argument.starts_with("--server=")) {
-      g_options.server = argument.substr(std::string_view("--server=").size());
-    } else if (number == kNumbers.end() ||
-               (g_options.*number->second = ParseInt(argument.substr(number->first.size()))) <= 0) {
-      std::fprintf(stderr,
-                   "bench_server_load: bad argument %s\nusage: bench_server_load [--clients=N] "
-                   "[--files=N] [--server=PATH] [--stall-seconds=N] [--benchmark_...]\n",
-                   argv[i]);
-      return false;
-    }
+  g_options.server = bench::BuildTreeProgram("VEXOServer");
+  if (!bench::ParseFlags(argc, argv,
+                         {{.m_name = "--clients=", .m_number = &g_options.clients},
+                          {.m_name = "--files=", .m_number = &g_options.files},
+                          {.m_name = "--stall-seconds=", .m_number = &g_options.stallSeconds},
+                          {.m_name = "--server=", .m_text = &g_options.server}},
+                         "bench_server_load [--clients=N] [--files=N] [--server=PATH] "
+                         "[--stall-seconds=N] [--benchmark_...]")) {
+    return false;
   }
   if (g_options.clients * static_cast<long long>(g_options.files) >= 1000000) {
     std::fprintf(stderr, "bench_server_load: at most 999999 files in all\n");

@@ -64,9 +64,14 @@ bool ChildProcess::Start(const Options& options) {
 }
 
 bool ChildProcess::Reap(int& status, rusage& usage) {
-  if (m_pid <= 0 || ::wait4(m_pid, &status, WNOHANG, &usage) == 0) {
-    return false;
-  }
+  return m_pid > 0 && ::wait4(m_pid, &status, WNOHANG, &usage) != 0 && Ended();
+}
+
+bool ChildProcess::Wait(int& status, rusage& usage) {
+  return m_pid > 0 && ::wait4(m_pid, &status, 0, &usage) == m_pid && Ended();
+}
+
+bool ChildProcess::Ended() {
   m_pid = -1;
   if (m_input >= 0) {
     ::close(m_input);

@@ -36,6 +36,8 @@ class ChildProcess {
   bool Alive() const;
   // Reaps the child if it has ended: true then, with its status and resource usage.
   bool Reap(int& status, rusage& usage);
+  // Waits for the end and reaps; false when it is not running.
+  bool Wait(int& status, rusage& usage);
   // SIGTERM, then up to timeout for the end. False, and the child killed (status -1), when
   // it did not end in time. True at once when it is not running.
   bool Stop(std::chrono::milliseconds timeout, int& status, rusage& usage);
@@ -44,6 +46,9 @@ class ChildProcess {
   std::string Output() const;
 
  private:
+  // Forgets the reaped child and closes the input pipe; true.
+  bool Ended();
+
   pid_t m_pid = -1;
   int m_input = -1;  // our end of the input pipe
   std::string m_outputPath;
