@@ -198,7 +198,6 @@ class ClientRun {
            (why = "fork failed", false);
   }
   test::ChildProcess& Client() { return m_client; }
-  const std::string& Folder() const { return m_folder; }
   Clock::time_point Begin() const { return m_begin; }
   // Reaps the client if it has ended.
   bool Reap() { return m_client.Reap(m_status, m_usage); }
