@@ -17,12 +17,7 @@
 // --benchmark_format=json works; the flags above are ours, read from what it leaves.
 #include <benchmark/benchmark.h>
 
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/prctl.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -39,6 +34,7 @@
 #include <utility>
 #include <vector>
 
+#include "bench_flags.h"
 #include "foundation/archive.h"
 #include "foundation/log_entry.h"
 #include "foundation/protocol/connection_task.h"
@@ -48,8 +44,8 @@
 #include "server/ftp_client.h"
 #include "server/server_settings.h"
 #include "support/ftp_server.h"
-#include "support/scoped_env.h"
 #include "support/scratch_folder.h"
+#include "support/vexo_server.h"
 
 namespace {
 
@@ -64,7 +60,6 @@ constexpr const char* kFtpUser = "benchftp";
 constexpr const char* kFtpPassword = "ftpsecret";
 constexpr const char* kServerLogin = "VEXOServer";
 constexpr const char* kServerPassword = "loadsecret";
-constexpr std::string_view kServerServing = "Accept task stared, now servicing clients.";
 constexpr std::string_view kFirstLinePrefix = "TRQX load file ";
 constexpr int kIndexDigits = 6;
 
@@ -275,113 +270,6 @@ void BM_DirectPutOneHandle(benchmark::State& state) {
 }
 void BM_DirectPutHandlePerFile(benchmark::State& state) {
   PutDirect(state, true, g_directNew);
-}
-
-// VEXOServer --console --start as a child in its working folder, its output going to
-// "console.txt" there; it dies with this process. Stop ends it as a user would: SIGTERM.
-class ServerProcess {
- public:
-  ~ServerProcess() {
-    rusage usage{};
-    int status = 0;
-    Stop(usage, status);
-  }
-
-  // Starts program in folder; false when it could not be started.
-  bool Start(const std::string& program, const std::string& folder) {
-    m_outputPath = folder + "/console.txt";
-    const std::string programCopy = program;
-    std::array<char*, 4> argv = {const_cast<char*>(programCopy.c_str()),
-                                 const_cast<char*>("--console"), const_cast<char*>("--start"),
-                                 nullptr};
-    const pid_t parent = ::getpid();
-    m_pid = ::fork();
-    if (m_pid == 0) {
-      // Only calls that are safe after fork until exec.
-      ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-      const int output = ::open(m_outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-      if (::getppid() != parent || ::chdir(folder.c_str()) != 0 || output < 0 ||
-          ::dup2(output, STDOUT_FILENO) < 0 || ::dup2(output, STDERR_FILENO) < 0) {
-        ::_exit(127);
-      }
-      ::execv(argv[0], argv.data());
-      ::_exit(127);
-    }
-    return m_pid > 0;
-  }
-  // Waits up to 10 s for the accept task to serve clients; false when the server ended or
-  // did not get there.
-  bool WaitUntilServing() {
-    const auto begin = Clock::now();
-    while (SecondsSince(begin) < 10) {
-      if (Output().find(kServerServing) != std::string::npos) {
-        return true;
-      }
-      if (::waitpid(m_pid, nullptr, WNOHANG) != 0) {
-        m_pid = -1;
-        return false;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return false;
-  }
-  pid_t Pid() const { return m_pid; }
-  // SIGTERM, then up to 60 s for the end; usage and status are the child's. False, and the
-  // child killed (status -1), when it did not end in time.
-  bool Stop(rusage& usage, int& status) {
-    if (m_pid <= 0) {
-      return true;
-    }
-    ::kill(m_pid, SIGTERM);
-    const auto begin = Clock::now();
-    pid_t ended = 0;
-    while ((ended = ::wait4(m_pid, &status, WNOHANG, &usage)) == 0 && SecondsSince(begin) < 60) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    if (ended == 0) {
-      ::kill(m_pid, SIGKILL);
-      ::wait4(m_pid, &status, 0, &usage);
-      status = -1;
-    }
-    m_pid = -1;
-    return ended != 0;
-  }
-  std::string Output() const { return ReadWholeFile(m_outputPath); }
-
- private:
-  pid_t m_pid = -1;
-  std::string m_outputPath;
-};
-
-// The server's working folder: its configuration (MaxClients is the client count, every
-// address is admitted, both FTP hosts are the one FTP server, reached without a proxy and
-// retried without end, and port a free one) and a registry folder with a serial number.
-bool PrepareServerFolder(const std::string& folder, int port, std::string& why) {
-  CServerSettings settings;
-  settings.m_user.m_port = port;
-  settings.m_user.m_maxClients = g_options.clients;
-  settings.m_user.m_login = kServerLogin;
-  settings.m_user.m_password = kServerPassword;
-  settings.m_user.m_usePassword = true;
-  settings.m_user.m_acceptUnAuthorizedClients = true;
-  settings.m_ftp.m_primaryAddress = g_fixture->ftp.Address();
-  settings.m_ftp.m_backupAddress = g_fixture->ftp.Address();
-  settings.m_ftp.m_username = kFtpUser;
-  settings.m_ftp.m_password = kFtpPassword;
-  settings.m_ftp.m_sessionType = FTPPutSettings::kDirect;
-  settings.m_ftp.m_infiniteRetry = true;
-  CFileError error;
-  if (!settings.SaveFile(folder + "/" + CServerSettings::kFileName, error)) {
-    why = "settings not written: " + error.m_function + " " + error.m_fileName;
-    return false;
-  }
-  fs::create_directories(folder + "/registry");
-  if (!WriteWholeFile(folder + "/registry/HKEY_LOCAL_MACHINE",
-                      "[Software\\Norvane L.P.\\User Info]\nSerial Number=LOADBENCH\n")) {
-    why = "registry not written";
-    return false;
-  }
-  return true;
 }
 
 // One client of the load: a connection task on its own lock.
@@ -607,23 +495,21 @@ std::string ServerTrouble(const std::string& console) {
 // False, why filled, when the run could not be made.
 bool RunServerLoad(RunFigures& figures, ServerFigures& server, Arrival& arrival, std::string& why) {
   LoadFixture& fixture = *g_fixture;
-  const std::string folder = fixture.root.File("server");
-  const int port = test::UnusedLoopbackPort();
-  if (!PrepareServerFolder(folder, port, why)) {
+  const test::VexoServerFolder folder{.m_folder = fixture.root.File("server"),
+                                      .m_port = test::UnusedLoopbackPort(),
+                                      .m_maxClients = g_options.clients,
+                                      .m_login = kServerLogin,
+                                      .m_password = kServerPassword,
+                                      .m_ftpAddress = fixture.ftp.Address(),
+                                      .m_ftpUser = kFtpUser,
+                                      .m_ftpPassword = kFtpPassword,
+                                      .m_serialNumber = "LOADBENCH",
+                                      .m_userUuid = ""};
+  test::ChildProcess process;
+  if (!folder.Write(why) || !test::StartVexoServer(process, g_options.server, folder, why)) {
     return false;
   }
-  ServerProcess process;
-  {
-    const test::ScopedEnv registry("TRQX_REGISTRY", folder + "/registry");
-    if (!process.Start(g_options.server, folder)) {
-      why = "fork failed";
-      return false;
-    }
-  }
-  if (!process.WaitUntilServing()) {
-    why = g_options.server + " did not start serving; its output: " + process.Output();
-    return false;
-  }
+  const int port = folder.m_port;
   ManualEventLoop loop;
   LoadClients clients(loop, fixture.files);
   if (!clients.ConnectAll(static_cast<std::uint16_t>(port), why)) {
@@ -635,7 +521,7 @@ bool RunServerLoad(RunFigures& figures, ServerFigures& server, Arrival& arrival,
       std::chrono::duration<double>(clients.LastAcknowledged() - begin).count();
   clients.Stop();
   rusage usage{};
-  const bool ended = process.Stop(usage, server.m_exitStatus);
+  const bool ended = process.Stop(std::chrono::seconds(60), server.m_exitStatus, usage);
   server.m_peakKiB = usage.ru_maxrss;
   server.m_cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
                         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
@@ -674,31 +560,15 @@ BENCHMARK(BM_ServerLoad)->UseManualTime()->Iterations(1)->Unit(benchmark::kMilli
 // Reads our flags from what Google Benchmark left; false on one we do not know or a bad
 // number.
 bool ParseOptions(int argc, char** argv) {
-  static constexpr std::array<std::pair<std::string_view, int LoadOptions::*>, 3> kNumbers = {{
-      {"--clients=", &LoadOptions::clients},
-      {"--files=", &LoadOptions::files},
-      {"--stall-seconds=", &LoadOptions::stallSeconds},
-  }};
-  // The VEXOServer of this build tree: bench/ and apps/ are siblings, programs lie in apps/.
-  std::error_code error;
-  g_options.server =
-      (fs::read_symlink("/proc/self/exe", error).parent_path().parent_path() / "apps/VEXOServer")
-          .string();
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view argument = argv[i];
-    const auto number = std::find_if(kNumbers.begin(), kNumbers.end(), [&](const auto& flag) {
-      return argument.starts_with(flag.first);
-    });
-    if (argument.starts_with("--server=")) {
-      g_options.server = argument.substr(std::string_view("--server=").size());
-    } else if (number == kNumbers.end() ||
-               (g_options.*number->second = ParseInt(argument.substr(number->first.size()))) <= 0) {
-      std::fprintf(stderr,
-                   "bench_server_load: bad argument %s\nusage: bench_server_load [--clients=N] "
-                   "[--files=N] [--server=PATH] [--stall-seconds=N] [--benchmark_...]\n",
-                   argv[i]);
-      return false;
-    }
+  g_options.server = bench::BuildTreeProgram("VEXOServer");
+  if (!bench::ParseFlags(argc, argv,
+                         {{.m_name = "--clients=", .m_number = &g_options.clients},
+                          {.m_name = "--files=", .m_number = &g_options.files},
+                          {.m_name = "--stall-seconds=", .m_number = &g_options.stallSeconds},
+                          {.m_name = "--server=", .m_text = &g_options.server}},
+                         "bench_server_load [--clients=N] [--files=N] [--server=PATH] "
+                         "[--stall-seconds=N] [--benchmark_...]")) {
+    return false;
   }
   if (g_options.clients * static_cast<long long>(g_options.files) >= 1000000) {
     std::fprintf(stderr, "bench_server_load: at most 999999 files in all\n");

@@ -7,11 +7,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/fields.h"
 #include "support/scratch_folder.h"
 #include "support/upload_request.h"
+#include "upload/grid_mapping.h"
 #include "upload/mapping.h"
 
 namespace trqx::bench {
@@ -74,6 +76,60 @@ void SetSharedOptions(std::vector<FieldMapT>& f) {
   f[15].m_abs = true;
   f[15].m_x1000 = true;
   f[19].m_constant = "ACC1";
+}
+
+// Writes a comma-separated desk file of a title row and rows - 1 data rows by 12 columns
+// (about 100 bytes a row) row by row through a small buffer, so the generator itself adds
+// nothing to the peak memory. False when it could not be written whole.
+inline bool WriteGridDeskFile(const std::string& path, std::size_t rows = kRows) {
+  static const char* const kTickers[] = {"ibm", "msft.o", "brk.b", "aapl", "vod.l"};
+  static const char* const kLimits[] = {"12.50", "0.00", "", "101.25"};
+  FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) {
+    return false;
+  }
+  char row[256];
+  bool written = std::fputs(
+                     "Ticker,Side,Qty,Limit,Exchange,Cusip,CodeType,OrderId,Reason,ExecQty,"
+                     "ExecPrice,ExecTime\r\n",
+                     file) >= 0;
+  for (std::size_t r = 1; r < rows && written; ++r) {
+    const int length = std::snprintf(
+        row, sizeof row,
+        "%s,%d,\"%zu,%03zu.5\",%s,%s,%08zu,%s,ORD-%010zu,customer note %zu,-%zu.25,%zu.2500,"
+        "%zu:%02zu\r\n",
+        kTickers[r % 5], r % 3 == 0 ? -100 : 100, r % 900 + 1, r % 1000, kLimits[r % 4],
+        r % 2 ? "NYSE" : "-1", r % 100000000, r % 3 ? "C" : "S", r, r % 1000, r % 5000, r % 300,
+        r % 24, r % 60);
+    written = std::fwrite(row, 1, static_cast<std::size_t>(length), file) ==
+              static_cast<std::size_t>(length);
+  }
+  return std::fclose(file) == 0 && written;
+}
+
+// The grid mapping of WriteGridDeskFile's columns (".CSV" files by the comma format's
+// extension): columns, cells, constants, translations, x1000, Side translation, automatic
+// MKT/LMT.
+inline CGridMapping MakeGridMapping(const FieldFormatRegistry& format = BenchFields()) {
+  CGridMapping mapping(kFormatComma, true, format.UploadFields());
+  mapping.m_startRow = 1;
+  auto& f = mapping.m_fields;
+  SetSharedOptions(f);
+  f[3].m_mapType = kMapCell;  // ACCOUNT: a title cell
+  f[3].m_tableRow = 0;
+  f[3].m_tableCol = 11;
+  // Data fields by desk column: Ticker, SIDE, QTY, LIMIT, EXCH, CUSIP, CSI, ORDERID,
+  // REASON, EXECQTY, EXECPRICE, EXECTIME.
+  const std::pair<int, int> columns[] = {{4, 0},  {5, 1},  {6, 2},  {7, 3},  {10, 4},  {11, 5},
+                                         {12, 6}, {13, 7}, {14, 8}, {15, 9}, {16, 10}, {17, 11}};
+  for (const auto& [field, column] : columns) {
+    f[field].m_mapType = kMapColumn;
+    f[field].m_fixedCol = column;
+  }
+  f[18].m_mapType = kMapCell;  // DESK: a cell of the first data row
+  f[18].m_tableRow = 1;
+  f[18].m_tableCol = 8;
+  return mapping;
 }
 
 // The folder for the desk, upload and cache files, removed at exit.
