@@ -17,6 +17,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -43,6 +44,9 @@ constexpr const char* kNoMailAlerts = "Mail and alerts have no settings in this 
 constexpr const char* kWidestStatus = "  STOPPED    at 12/31/2026 23:59:59";
 constexpr int kStatusPadding = 12;
 constexpr int kHistoryRowsShown = 8;
+// The counter rows' cells: a host name with its port, a count of up to ten digits.
+constexpr int kAddressChars = 36;
+constexpr int kCountChars = 12;
 
 int Index(StatusBox box) {
   return box == StatusBox::kFtp ? 0 : 1;
@@ -57,10 +61,14 @@ QString Q(const std::string& text) {
 }
 
 // A counter or address cell: a sunken read-only field, like the original's static boxes.
-QLabel* Cell(const QString& text, Qt::Alignment alignment) {
+// widthChars: its width in average characters. A long address or count must not widen the
+// window while it runs, so the text never sizes the cell.
+QLabel* Cell(const QString& text, Qt::Alignment alignment, int widthChars) {
   auto* label = new QLabel(text);
   label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   label->setAlignment(alignment | Qt::AlignVCenter);
+  label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+  label->setMinimumWidth(label->fontMetrics().averageCharWidth() * widthChars);
   label->setMargin(2);
   return label;
 }
@@ -100,7 +108,7 @@ ServerWindow::ServerWindow(QWidget* parent) : QMainWindow(parent) {
   layout->addWidget(BuildBehaviorAndSerial());
   layout->addWidget(BuildHistory(), 1);
   setCentralWidget(central);
-  // Esc is the dialog's Cancel, which the original treats as Exit.
+  // Esc is the dialog's Cancel, which means Exit here.
   auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
   connect(escape, &QShortcut::activated, this, [this] { RequestExit(); });
 }
@@ -122,7 +130,6 @@ void ServerWindow::BuildMenus() {
     QAction* item = setup->addAction(tr(name));
     item->setEnabled(false);
     item->setToolTip(tr(why));
-    item->setStatusTip(tr(why));
   }
 
   QMenu* help = menuBar()->addMenu(tr("&Help"));
@@ -162,8 +169,9 @@ QWidget* ServerWindow::BuildCounterRows() {
     m_markers[Index(row)]->setPixmap(InactiveHostMarker());
     grid->addWidget(m_markers[Index(row)], r, 1);
     for (int column = 0; column < 4; ++column) {
-      m_counters[Index(row)][column] = Cell(column == 0 ? QString() : QStringLiteral("0"),
-                                            column == 0 ? Qt::AlignLeft : Qt::AlignRight);
+      m_counters[Index(row)][column] = column == 0
+                                           ? Cell(QString(), Qt::AlignLeft, kAddressChars)
+                                           : Cell(QStringLiteral("0"), Qt::AlignRight, kCountChars);
       grid->addWidget(m_counters[Index(row)][column], r, column + 2);
     }
   }
@@ -236,7 +244,9 @@ void ServerWindow::ShowStatus(StatusBox box, TaskState state, const std::string&
 }
 
 void ServerWindow::ShowHostAddress(HostRow row, const std::string& address) {
-  m_counters[Index(row)][static_cast<int>(CounterColumn::kAddress)]->setText(Q(address));
+  QLabel* cell = m_counters[Index(row)][static_cast<int>(CounterColumn::kAddress)];
+  cell->setText(Q(address));
+  cell->setToolTip(Q(address));  // whole, should the cell be too narrow
 }
 
 void ServerWindow::ShowCounters(HostRow row, const std::string& good, const std::string& bad,
@@ -273,8 +283,14 @@ void ServerWindow::EnableCommand(ServerCommand command, bool enabled) {
 }
 
 void ServerWindow::AddHistoryRow(const CHistoryRow& row) {
+  // Follow the newest row unless the user has scrolled back to read older ones.
+  const QScrollBar* bar = m_history->verticalScrollBar();
+  const bool following = bar->value() == bar->maximum();
   m_history->addTopLevelItem(
       new QTreeWidgetItem(QStringList{Q(row.m_time), Q(row.m_address), Q(row.m_event)}));
+  if (following) {
+    m_history->scrollToBottom();
+  }
 }
 
 void ServerWindow::DeleteOldestHistoryRow() {

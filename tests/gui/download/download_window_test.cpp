@@ -13,7 +13,8 @@
 
 #include "download/download_dlg.h"
 #include "gui/download/download_window.h"
-#include "gui/server/qt_test_application.h"
+#include "gui/qt_application.h"
+#include "gui/server/message_box_answer.h"
 #include "support/local_time.h"
 #include "support/scratch_folder.h"
 
