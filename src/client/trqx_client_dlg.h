@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <ctime>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -145,6 +146,8 @@ class CTRQXClientDlg : private PollerHost {
   void OnTransferClosed(HistoryState state);
   void OnConnectionEnded(bool good);
   void EndUpload(bool sent);
+  // Queues step for the loop; it is dropped if the dialog is gone by then.
+  void PostToSelf(std::function<void(CTRQXClientDlg&)> step);
   void ShowConnected(bool connected);
   void SetRestartTimer();
   void ReadUserUuid();
@@ -175,6 +178,9 @@ class CTRQXClientDlg : private PollerHost {
   std::string m_terminalUserUuid;
   std::tm m_startDate{};
   ClientObserver* m_observer = nullptr;
+  // Lets handlers queued on the loop (the tasks' posted notices among them) reach only a
+  // living dialog: the loop may run on after the dialog has gone.
+  std::shared_ptr<CTRQXClientDlg*> m_self = std::make_shared<CTRQXClientDlg*>(this);
 };
 
 }  // namespace trqx
