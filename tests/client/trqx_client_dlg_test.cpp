@@ -207,10 +207,8 @@ TEST_F(ClientDlgTest, StartUpEndsOnMissingFilesAndSetsTheMenusByUploadMethod) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
     Reset();
-    fs::remove(m_folder.File("qxu.log"));
-    for (const char* name :
-         {"NVFormat.cfg", "qxu.pfl", "exchange.cfg", "ordertype.cfg", "reason.cfg"}) {
-      fs::remove(m_folder.File(name));
+    for (const auto& entry : fs::directory_iterator(m_folder.Path())) {
+      fs::remove_all(entry.path());
     }
     test::CopyClientProgramFiles(m_folder.Path());
     row.clientServer ? ClientServer() : Settings();
@@ -228,7 +226,6 @@ TEST_F(ClientDlgTest, StartUpEndsOnMissingFilesAndSetsTheMenusByUploadMethod) {
     EXPECT_EQ(m_view.Commands(), row.commands);
     if (row.result == Startup::kClosed) {
       EXPECT_TRUE(m_view.m_loaded.empty());
-      fs::remove(m_folder.File("qxu.log"));
       continue;
     }
     ASSERT_FALSE(m_view.m_loaded.empty());
@@ -285,21 +282,31 @@ TEST_F(ClientDlgTest, AcknowledgedOrAbortedTransferLeavesItsRowAndClosesTheProgr
   struct Row {
     const char* what;
     int code;
-    bool polled;
+    bool polled = false;
     HistoryState state;
-    bool inProgressAfter;  // an acknowledged upload waits for its delivery report
-    bool pollFileKept;
+    bool inProgressAfter = false;  // an acknowledged upload waits for its delivery report
+    bool pollFileKept = false;
   };
   const Row rows[] = {
-      {"an acknowledged File Send is pending", client_task::kFileAcknowledged, false, kPending,
-       true, false},
-      {"an acknowledged polled upload is pending and leaves the poll folder",
-       client_task::kFileAcknowledged, true, kPending, true, false},
-      {"an aborted File Send is cancelled", client_task::kCancelAcknowledged, false, kCancelled,
-       false, false},
-      {"an aborted polled upload is cancelled and stays in the poll folder",
-       client_task::kCancelAcknowledged, true, kCancelled, false, true},
+      {.what = "an acknowledged File Send is pending",
+       .code = client_task::kFileAcknowledged,
+       .state = kPending,
+       .inProgressAfter = true},
+      {.what = "an acknowledged polled upload is pending and leaves the poll folder",
+       .code = client_task::kFileAcknowledged,
+       .polled = true,
+       .state = kPending,
+       .inProgressAfter = true},
+      {.what = "an aborted File Send is cancelled",
+       .code = client_task::kCancelAcknowledged,
+       .state = kCancelled},
+      {.what = "an aborted polled upload is cancelled and stays in the poll folder",
+       .code = client_task::kCancelAcknowledged,
+       .polled = true,
+       .state = kCancelled,
+       .pollFileKept = true},
   };
+
   const std::string pollFile = m_folder.File("poll/p.csv");
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
@@ -457,38 +464,33 @@ TEST_F(ClientDlgTest, TerminalUploadsNumberTheirFilesAndBusyFileSendOnlyBeeps) {
 TEST_F(ClientDlgTest, EachTerminalUploadAttemptTakesANumberAndOnlySuccessOrFailureAddRows) {
   struct Row {
     const char* file;
-    int exitCode;  // -1: no program is started
-    std::uint32_t startError;
+    int exitCode = -1;  // -1: the program does not end (it was not started)
+    std::uint32_t startError = 0;
     UploadResult result;
-    std::vector<HistoryState> rows;  // added by this attempt
-    std::string logged;              // the last log line; "{dir}" is the folder
+    std::vector<HistoryState> rows = {};  // added by this attempt
+    std::string logged;                   // the last log line; "{dir}" is the folder
   };
   const Row rows[] = {
-      {"a.xyz",
-       -1,
-       0,
-       UploadResult::kFailed,
-       {kFailed},
-       "No mapping found for selected file, {dir}/a.xyz."},
-      {"orders.csv",
-       0,
-       0,
-       UploadResult::kHandedOver,
-       {kSent},
-       "Open Norvane upload completed successfully."},
-      {"orders.csv",
-       3,
-       0,
-       UploadResult::kHandedOver,
-       {},
-       "Open Norvane complete unsuccessfully with exit code 3."},
-      {"orders.csv",
-       -1,
-       ENOENT,
-       UploadResult::kFailed,
-       {kFailed},
-       "Failure accessing Open Norvane, code 2, function CreateProcess(...)."},
+      {.file = "a.xyz",
+       .result = UploadResult::kFailed,
+       .rows = {kFailed},
+       .logged = "No mapping found for selected file, {dir}/a.xyz."},
+      {.file = "orders.csv",
+       .exitCode = 0,
+       .result = UploadResult::kHandedOver,
+       .rows = {kSent},
+       .logged = "Open Norvane upload completed successfully."},
+      {.file = "orders.csv",
+       .exitCode = 3,
+       .result = UploadResult::kHandedOver,
+       .logged = "Open Norvane complete unsuccessfully with exit code 3."},
+      {.file = "orders.csv",
+       .startError = ENOENT,
+       .result = UploadResult::kFailed,
+       .rows = {kFailed},
+       .logged = "Failure accessing Open Norvane, code 2, function CreateProcess(...)."},
   };
+
   Settings();
   ASSERT_EQ(Init(), Startup::kRunning);
   std::uint32_t number = 0;
@@ -512,6 +514,36 @@ TEST_F(ClientDlgTest, EachTerminalUploadAttemptTakesANumberAndOnlySuccessOrFailu
     ++number;
   }
   EXPECT_EQ(m_dlg->UploadNumber(), number);
+}
+
+TEST_F(ClientDlgTest, APolledTerminalUploadLeavesThePollFolderOnlyWhenSent) {
+  const std::string pollFile = m_folder.File("poll/p.csv");
+  for (std::uint32_t exitCode : {0u, 3u}) {
+    SCOPED_TRACE(exitCode);
+    Reset();
+    Settings([&](COpenNVInternalSettings& s) {
+      s.m_usePoll = true;
+      s.m_detectMethod = 1;
+      s.m_timerInterval = 15;
+      s.m_pollDirectory = m_folder.File("poll");
+    });
+    ASSERT_EQ(Init(), Startup::kRunning);
+    ASSERT_TRUE(WriteWholeFile(pollFile, "ibm,100\n"));
+    m_loop.Advance(std::chrono::seconds(15));  // the poll timer
+    ASSERT_TRUE(m_dlg->UploadInProgress());
+    TerminalEnds(exitCode);
+    EXPECT_EQ(fs::exists(pollFile), exitCode != 0);
+    EXPECT_TRUE(m_dlg->Poller().PollQueue().empty());
+    const std::vector<CUploadHistoryRow> rows = m_view.m_history;
+    ASSERT_EQ(rows.size(), exitCode == 0 ? 1u : 0u);
+    if (exitCode == 0) {
+      EXPECT_EQ(rows[0].m_path, m_folder.File("Upload/Temp/p.csv"));
+      EXPECT_EQ(rows[0].m_state, kSent);
+    }
+    // The end scans the poll folder at once: a file that stayed goes again.
+    m_loop.m_loop.RunPending();
+    EXPECT_EQ(m_dlg->UploadInProgress(), exitCode != 0);
+  }
 }
 
 TEST_F(ClientDlgTest, ThePickerStartsInTheSettingsFolderThenInTheLastChosenOne) {
