@@ -237,6 +237,7 @@ void CTRQXClientDlg::OnConnect() {
     SetRestartTimer();
     return;
   }
+  m_loggedIn = false;
   ShowConnected(true);
 }
 
@@ -376,6 +377,7 @@ void CTRQXClientDlg::ReadUserUuid() {
 
 void CTRQXClientDlg::OnConnectionNotice(const CTaskNotice& notice) {
   if (notice.m_messageId == task_message::kClientLoggedIn) {
+    m_loggedIn = true;
     OnTransferEnded();
     if (m_observer != nullptr) {
       m_observer->LoggedIn();
@@ -458,6 +460,7 @@ void CTRQXClientDlg::OnTransferEnded() {
 }
 
 void CTRQXClientDlg::OnConnectionEnded(bool good) {
+  m_loggedIn = false;
   CSysErrorInfo error;
   if (!m_connection.Stop(CWorkerTask::kInfinite, error)) {
     LogSystemError(error);

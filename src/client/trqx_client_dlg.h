@@ -133,7 +133,8 @@ class CTRQXClientDlg : private PollerHost {
     bool m_acknowledged = false;  // the server has the whole file
   };
 
-  bool IsConnected() const override { return Connected(); }
+  // A polled file waits for the login: handed over earlier, it would be refused and deleted.
+  bool IsConnected() const override { return Connected() && m_loggedIn; }
   UploadResult UploadPolledFile(const std::string& path) override;
 
   bool ReadValueLists();
@@ -174,6 +175,7 @@ class CTRQXClientDlg : private PollerHost {
   unsigned m_uploadNumber = 0;
   CurrentUpload m_current;
   bool m_transferInProgress = false;
+  bool m_loggedIn = false;  // the running connection task has logged in
   bool m_closing = false;
   std::string m_terminalUserUuid;
   std::tm m_startDate{};

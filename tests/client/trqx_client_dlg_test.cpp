@@ -137,8 +137,8 @@ class ClientDlgTest : public ::testing::Test {
     m_processes.m_script.push_back({ProcessState::kExited, exitCode});
     m_loop.Advance(kTerminalWatchInterval);
   }
-  // Connects and lets the dialog log in to the raw server socket.
-  void ConnectAndLogIn() {
+  // Connects to the raw server socket and, unless told otherwise, lets the dialog log in.
+  void ConnectAndLogIn(bool logIn = true) {
     m_dlg->OnConnect();
     bool accepted = false;
     for (int i = 0; i < 500 && !accepted; ++i) {
@@ -146,6 +146,9 @@ class ClientDlgTest : public ::testing::Test {
       accepted = m_listener.Accept(m_server, 20);
     }
     ASSERT_TRUE(accepted);
+    if (!logIn) {
+      return;
+    }
     const std::string greetings = wire::MakeGreeting() + wire::MakeGreeting();
     ASSERT_EQ(::send(m_server.Handle(), greetings.data(), greetings.size(), 0),
               static_cast<ssize_t>(greetings.size()));
@@ -342,6 +345,23 @@ TEST_F(ClientDlgTest, AcknowledgedOrAbortedTransferLeavesItsRowAndClosesTheProgr
     EXPECT_EQ(m_observer.Count("ended 0 not sent"), row.inProgressAfter ? 0 : 1);
     fs::remove(pollFile);
   }
+}
+
+TEST_F(ClientDlgTest, APollBeforeTheLoginLeavesTheFileForLater) {
+  ClientServer(false, 0, [&](COpenNVInternalSettings& s) {
+    s.m_usePoll = true;
+    s.m_detectMethod = 1;
+    s.m_timerInterval = 15;
+    s.m_pollDirectory = m_folder.File("poll");
+  });
+  ASSERT_EQ(Init(), Startup::kRunning);
+  ASSERT_TRUE(WriteWholeFile(m_folder.File("poll/p.csv"), "ibm,100\n"));
+  ConnectAndLogIn(false);                    // the server has not greeted yet
+  m_loop.Advance(std::chrono::seconds(15));  // the poll timer
+  EXPECT_NE(m_view.FindLog(poller_text::kNotConnected), nullptr);
+  EXPECT_TRUE(fs::exists(m_folder.File("poll/p.csv")));
+  EXPECT_TRUE(m_view.m_history.empty());
+  EXPECT_TRUE(m_view.m_messageBoxes.empty());
 }
 
 TEST_F(ClientDlgTest, DeliveryReportsShowTheirOutcomeAndChangeTheHistory) {
