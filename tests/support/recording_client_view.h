@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "client/client_view.h"
+#include "support/recording_window.h"
 
 namespace trqx {
 
@@ -25,11 +26,8 @@ namespace trqx::test {
 // Remembers what the client's main window was told to show; the history list is kept as
 // the rows the window would show, so a wrong row index throws. Questions get the scripted
 // answer.
-class RecordingClientView final : public ClientView {
+class RecordingClientView final : public RecordingWindow<ClientView> {
  public:
-  void ShowLoadedLog(const std::vector<CLogEntry>& entries) override { m_loaded = entries; }
-  void AddLogLine(const CLogEntry& entry) override { m_log.push_back(entry); }
-  bool ShowEventLog() override { return m_hasEventLog; }
   void AddHistoryRow(const CUploadHistoryRow& row) override { m_history.push_back(row); }
   void UpdateHistoryRow(std::size_t index, const CUploadHistoryRow& row) override {
     m_history.at(index) = row;
@@ -44,25 +42,7 @@ class RecordingClientView final : public ClientView {
   }
   void ShowUploadProgress(ProgressState state) override { m_progress.push_back(state); }
   void AddUploadStatusLine(const std::string& text) override { m_statusLines.push_back(text); }
-  void Beep(unsigned frequencyHz, unsigned durationMs) override {
-    m_beeps.push_back(std::to_string(frequencyHz) + "/" + std::to_string(durationMs));
-  }
-  bool Confirm(const std::string& text, const std::string& caption) override {
-    m_questions.push_back(caption + ": " + text);
-    return m_answer;
-  }
-  void ShowMessageBox(const std::string& text) override { m_messageBoxes.push_back(text); }
-  void CloseWindow() override { ++m_closed; }
 
-  static std::string Trimmed(const CLogEntry& entry) {
-    return entry.m_text.substr(0, entry.m_text.find_last_not_of(' ') + 1);
-  }
-  // The log lines' texts without their padding, in order.
-  std::vector<std::string> LogTexts() const {
-    std::vector<std::string> texts;
-    std::transform(m_log.begin(), m_log.end(), std::back_inserter(texts), Trimmed);
-    return texts;
-  }
   // The last log line with this text; null when none.
   const CLogEntry* FindLog(const std::string& text) const {
     const auto found = std::find_if(m_log.rbegin(), m_log.rend(),
@@ -88,20 +68,12 @@ class RecordingClientView final : public ClientView {
     return text;
   }
 
-  std::vector<CLogEntry> m_loaded;
-  std::vector<CLogEntry> m_log;
-  bool m_hasEventLog = true;
   std::vector<CUploadHistoryRow> m_history;
   int m_historyClears = 0;
   std::vector<std::string> m_statusTexts;
   std::map<ClientCommand, bool> m_commands;
   std::vector<ProgressState> m_progress;
   std::vector<std::string> m_statusLines;
-  std::vector<std::string> m_beeps;
-  std::vector<std::string> m_questions;
-  bool m_answer = true;
-  std::vector<std::string> m_messageBoxes;
-  int m_closed = 0;
 };
 
 }  // namespace trqx::test
