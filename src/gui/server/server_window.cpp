@@ -119,9 +119,9 @@ void ServerWindow::BuildMenus() {
   QMenu* system = menuBar()->addMenu(tr("&System"));
   m_start = system->addAction(tr("Start"), this, [this] { m_dlg->OnStart(); });
   m_stop = system->addAction(tr("Stop"), this, [this] { m_dlg->OnStop(); });
-  system->addAction(tr("&Event Log"), this, [this] { m_dlg->OnEventLog(); });
+  system->addAction(tr("Event &Log"), this, [this] { m_dlg->OnEventLog(); });
   system->addSeparator();
-  m_exit = system->addAction(tr("&Exit"), this, [this] { RequestExit(); });
+  m_exit = system->addAction(tr("E&xit"), this, [this] { RequestExit(); });
 
   QMenu* setup = menuBar()->addMenu(tr("S&etup"));
   setup->setToolTipsVisible(true);
