@@ -12,7 +12,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "gui/client/history_icons.h"
+#include "gui/client/client_icons.h"
 #include "gui/client/upload_progress_window.h"
 #include "gui/client/upload_status_window.h"
 #include "gui/event_log_window.h"
@@ -50,7 +50,7 @@ ClientWindow::ClientWindow(EventLoop& loop, QWidget* parent)
                              HistoryState::kCancelled}) {
     m_stateIcons[static_cast<std::size_t>(state)] = HistoryStateIcon(state);
   }
-  setWindowIcon(m_stateIcons[static_cast<std::size_t>(HistoryState::kSent)]);
+  setWindowIcon(ClientAppIcon());
   BuildMenus();
   BuildCentralWidget();
 }
@@ -121,8 +121,8 @@ void ClientWindow::BuildCentralWidget() {
   m_history->setTextElideMode(Qt::ElideMiddle);
   m_history->setColumnWidth(kFileNameColumn, kFileNameWidth);
   m_history->setColumnWidth(kTimeColumn, kTimeWidth);
-  m_history->setColumnHidden(kBasketIdColumn, true);
   m_history->header()->setStretchLastSection(false);
+  m_history->setColumnHidden(kBasketIdColumn, true);
   m_status = new QLabel(central);
   m_status->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
   m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);

@@ -6,6 +6,7 @@
 #include "client/trqx_client_dlg.h"
 #include "foundation/registry.h"
 #include "foundation/sys/exit_signals.h"
+#include "gui/client/client_icons.h"
 #include "gui/client/client_window.h"
 #include "gui/qt_event_loop.h"
 
@@ -24,6 +25,7 @@ int RunClientWindow(int argc, char** argv) {
   ExitSignals exitSignals;  // before Qt's threads start, so all inherit the mask
   QApplication app(argc, argv);
   QApplication::setApplicationName("TRQXClient");
+  QApplication::setWindowIcon(ClientAppIcon());
   // Only CloseWindow ends the program; the event log or a status window closing must not.
   QApplication::setQuitOnLastWindowClosed(false);
   QtEventLoop loop;

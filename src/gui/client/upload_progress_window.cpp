@@ -13,6 +13,7 @@ namespace {
 
 struct StateControls {
   ProgressState state;
+  QStyle::StandardPixmap icon;
   const char* text;
   const char* button;
 };
@@ -20,10 +21,17 @@ struct StateControls {
 // The shown states in the order of their slots.
 constexpr StateControls kStates[] = {
     {.state = ProgressState::kInProgress,
+     .icon = QStyle::SP_MessageBoxInformation,
      .text = "File transfer to server in progress, press Cancel to stop transmission.",
      .button = "Cancel File Upload"},
-    {.state = ProgressState::kSent, .text = "File uploaded to server", .button = "OK"},
-    {.state = ProgressState::kNotSent, .text = "File not uploaded to server", .button = "Dismiss"},
+    {.state = ProgressState::kSent,
+     .icon = QStyle::SP_MessageBoxInformation,
+     .text = "File uploaded to server",
+     .button = "OK"},
+    {.state = ProgressState::kNotSent,
+     .icon = QStyle::SP_MessageBoxWarning,
+     .text = "File not uploaded to server",
+     .button = "Dismiss"},
 };
 
 }  // namespace
@@ -32,9 +40,8 @@ UploadProgressWindow::UploadProgressWindow(std::function<void()> onCancel, QWidg
     : QDialog(parent), m_onCancel(std::move(onCancel)) {
   setWindowTitle(kTitle);
   setModal(false);
-  auto* icon = new QLabel(this);
-  icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(32, 32));
-  icon->setAlignment(Qt::AlignTop);
+  m_icon = new QLabel(this);
+  m_icon->setAlignment(Qt::AlignTop);
   auto* texts = new QVBoxLayout;
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
@@ -48,7 +55,7 @@ UploadProgressWindow::UploadProgressWindow(std::function<void()> onCancel, QWidg
   }
   texts->addStretch();
   auto* top = new QHBoxLayout;
-  top->addWidget(icon);
+  top->addWidget(m_icon);
   top->addLayout(texts, 1);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(top);
@@ -87,6 +94,7 @@ void UploadProgressWindow::ShowControls(std::size_t shown) {
     m_buttons[i]->setVisible(i == shown);
   }
   m_buttons[shown]->setDefault(true);
+  m_icon->setPixmap(style()->standardIcon(kStates[shown].icon).pixmap(32, 32));
   adjustSize();
 }
 

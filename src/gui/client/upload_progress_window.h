@@ -38,6 +38,7 @@ class UploadProgressWindow final : public QDialog {
 
   std::function<void()> m_onCancel;
   ProgressState m_state = ProgressState::kClosed;
+  QLabel* m_icon = nullptr;
   std::array<QLabel*, 3> m_texts{};
   std::array<QPushButton*, 3> m_buttons{};
 };

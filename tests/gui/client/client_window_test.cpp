@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QHeaderView>
 #include <QImage>
 #include <QLabel>
 #include <QListWidget>
@@ -120,6 +121,8 @@ TEST_F(ClientWindowTest, HistoryRowsShowPathAndTimeWithAnIconPerState) {
   EXPECT_EQ(list->columnWidth(0), 275);
   EXPECT_EQ(list->columnWidth(1), 120);
   EXPECT_TRUE(list->isColumnHidden(2));
+  // The hidden column takes no room: the two shown ones fit without a scroll bar.
+  EXPECT_EQ(list->header()->length(), 275 + 120);
 
   const HistoryState states[] = {kSent, kFailed, kPending, kCancelled};
   for (HistoryState state : states) {

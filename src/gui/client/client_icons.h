@@ -11,4 +11,7 @@ namespace trqx {
 // on one round badge so that the four read as a set. Each call draws anew; GUI thread only.
 QIcon HistoryStateIcon(HistoryState state);
 
+// The program's icon, on the same badge: a white upward arrow on blue.
+QIcon ClientAppIcon();
+
 }  // namespace trqx

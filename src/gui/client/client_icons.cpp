@@ -1,10 +1,11 @@
-#include "gui/client/history_icons.h"
+#include "gui/client/client_icons.h"
 
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
 
 #include <array>
+#include <functional>
 
 namespace trqx {
 
@@ -17,6 +18,8 @@ constexpr std::array<QRgb, 4> kBadgeColours = {
     0xFFE8A317,  // pending
     0xFF8A8F96,  // cancelled
 };
+
+constexpr QRgb kAppColour = 0xFF2F6DB5;
 
 // The white mark on the badge, in a 16 x 16 design grid.
 void DrawMark(QPainter& painter, HistoryState state) {
@@ -48,28 +51,51 @@ void DrawMark(QPainter& painter, HistoryState state) {
   }
 }
 
-QPixmap DrawBadge(HistoryState state, int size) {
+void DrawUpArrow(QPainter& painter) {
+  painter.setPen(QPen(Qt::white, 2.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+  painter.setBrush(Qt::NoBrush);
+  painter.drawLine(QPointF(8.0, 11.5), QPointF(8.0, 4.8));
+  QPainterPath head;
+  head.moveTo(5.2, 7.6);
+  head.lineTo(8.0, 4.8);
+  head.lineTo(10.8, 7.6);
+  painter.drawPath(head);
+}
+
+// A round badge of colour at size pixels with the mark drawn by drawMark.
+using DrawMarkFn = std::function<void(QPainter&)>;
+
+QPixmap DrawBadge(QRgb colourValue, int size, const DrawMarkFn& drawMark) {
   QPixmap pixmap(size, size);
   pixmap.fill(Qt::transparent);
   QPainter painter(&pixmap);
   painter.setRenderHint(QPainter::Antialiasing);
   painter.scale(size / 16.0, size / 16.0);
-  const QColor colour = QColor::fromRgba(kBadgeColours[static_cast<std::size_t>(state)]);
+  const QColor colour = QColor::fromRgba(colourValue);
   painter.setPen(QPen(colour.darker(130), 1.0));
   painter.setBrush(colour);
   painter.drawEllipse(QRectF(1.5, 1.5, 13.0, 13.0));
-  DrawMark(painter, state);
+  drawMark(painter);
   return pixmap;
+}
+
+QIcon BadgeIcon(QRgb colour, const DrawMarkFn& drawMark) {
+  QIcon icon;
+  for (int size : {16, 24, 32, 48}) {
+    icon.addPixmap(DrawBadge(colour, size, drawMark));
+  }
+  return icon;
 }
 
 }  // namespace
 
 QIcon HistoryStateIcon(HistoryState state) {
-  QIcon icon;
-  for (int size : {16, 24, 32}) {
-    icon.addPixmap(DrawBadge(state, size));
-  }
-  return icon;
+  return BadgeIcon(kBadgeColours[static_cast<std::size_t>(state)],
+                   [state](QPainter& painter) { DrawMark(painter, state); });
+}
+
+QIcon ClientAppIcon() {
+  return BadgeIcon(kAppColour, DrawUpArrow);
 }
 
 }  // namespace trqx
