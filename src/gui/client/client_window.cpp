@@ -29,12 +29,11 @@ QString Text(const std::string& text) {
 }
 
 // A menu item that a later version fills in: shown, greyed, and saying why.
-QAction* AddNotYet(QMenu* menu, const QString& text) {
+void AddNotYet(QMenu* menu, const QString& text) {
   QAction* action = menu->addAction(text);
   action->setEnabled(false);
   action->setToolTip(ClientWindow::kNotYetTip);
   action->setStatusTip(ClientWindow::kNotYetTip);
-  return action;
 }
 
 }  // namespace
@@ -57,17 +56,20 @@ ClientWindow::ClientWindow(EventLoop& loop, QWidget* parent)
 
 ClientWindow::~ClientWindow() = default;
 
+QAction* ClientWindow::AddCommand(QMenu* menu, const char* text,
+                                  void (CTRQXClientDlg::*command)()) {
+  QAction* action = menu->addAction(text);
+  connect(action, &QAction::triggered, this, [this, command] { PostToDialog(command); });
+  return action;
+}
+
 void ClientWindow::BuildMenus() {
   QMenu* system = menuBar()->addMenu("&System");
-  QAction* eventLog = system->addAction("Event &Log");
-  eventLog->setShortcut(Qt::CTRL | Qt::Key_L);
-  connect(eventLog, &QAction::triggered, this,
-          [this] { PostToDialog(&CTRQXClientDlg::OnEventLog); });
+  AddCommand(system, "Event &Log", &CTRQXClientDlg::OnEventLog)->setShortcut(Qt::CTRL | Qt::Key_L);
   system->addSeparator();
-  QAction* exit = system->addAction("Exit");
+  QAction* exit = AddCommand(system, "Exit", &CTRQXClientDlg::OnExit);
   exit->setShortcut(QKeySequence::Quit);
   exit->setMenuRole(QAction::QuitRole);
-  connect(exit, &QAction::triggered, this, [this] { PostToDialog(&CTRQXClientDlg::OnExit); });
 
   QMenu* upload = menuBar()->addMenu("&Upload");
   upload->setToolTipsVisible(true);
@@ -75,24 +77,14 @@ void ClientWindow::BuildMenus() {
   fileSend->setShortcut(QKeySequence::Open);
   connect(fileSend, &QAction::triggered, this, [this] { FileSend(); });
   upload->addSeparator();
-  const std::pair<ClientCommand, const char*> commands[] = {
-      {ClientCommand::kConnect, "&Connect To Server"},
-      {ClientCommand::kDisconnect, "&Disconnect"},
-      {ClientCommand::kCancelAll, "&Cancel All Pending Transfers"},
-  };
-  for (const auto& [command, text] : commands) {
-    m_commands[command] = upload->addAction(text);
-  }
-  connect(m_commands[ClientCommand::kConnect], &QAction::triggered, this,
-          [this] { PostToDialog(&CTRQXClientDlg::OnConnect); });
-  connect(m_commands[ClientCommand::kDisconnect], &QAction::triggered, this,
-          [this] { PostToDialog(&CTRQXClientDlg::OnDisconnect); });
-  connect(m_commands[ClientCommand::kCancelAll], &QAction::triggered, this,
-          [this] { PostToDialog(&CTRQXClientDlg::OnCancelAllPending); });
+  m_commands[ClientCommand::kConnect] =
+      AddCommand(upload, "&Connect To Server", &CTRQXClientDlg::OnConnect);
+  m_commands[ClientCommand::kDisconnect] =
+      AddCommand(upload, "&Disconnect", &CTRQXClientDlg::OnDisconnect);
+  m_commands[ClientCommand::kCancelAll] =
+      AddCommand(upload, "&Cancel All Pending Transfers", &CTRQXClientDlg::OnCancelAllPending);
   upload->addSeparator();
-  QAction* reset = upload->addAction("&Reset Send Log");
-  connect(reset, &QAction::triggered, this,
-          [this] { PostToDialog(&CTRQXClientDlg::OnResetSendLog); });
+  AddCommand(upload, "&Reset Send Log", &CTRQXClientDlg::OnResetSendLog);
   upload->addSeparator();
   AddNotYet(upload, "&Settings");
   AddNotYet(upload, "&Profile");
@@ -102,6 +94,7 @@ void ClientWindow::BuildMenus() {
   AddNotYet(download, "&Settings");
   AddNotYet(download, "&Profile");
 
+  // Qt cannot add to the window manager's menu, where the About item once was.
   QMenu* help = menuBar()->addMenu("&Help");
   QAction* about = help->addAction("&About TRQXClient...");
   about->setMenuRole(QAction::AboutRole);

@@ -14,6 +14,7 @@
 
 class QAction;
 class QLabel;
+class QMenu;
 class QTreeWidget;
 
 namespace trqx {
@@ -79,6 +80,8 @@ class ClientWindow final : public QMainWindow, public ClientView {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  // A menu item that runs command on the dialog.
+  QAction* AddCommand(QMenu* menu, const char* text, void (CTRQXClientDlg::*command)());
   void BuildMenus();
   void BuildCentralWidget();
   void ShowAbout();
