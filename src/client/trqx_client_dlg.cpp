@@ -45,7 +45,7 @@ bool SameDay(const std::tm& a, const std::tm& b) {
 }
 
 // A delivery report's outcome character: the upload status window's line and the history
-// state it gives.
+// state it gives (a cancellation to every pending row).
 struct CDeliveryOutcome {
   char m_outcome;
   const char* m_statusLine;
@@ -93,7 +93,11 @@ CTRQXClientDlg::CTRQXClientDlg(ClientView& view, EventLoop& loop, const Registry
       m_terminal(processes, loop, m_startup.Logger(),
                  [this](TerminalResult result) { OnTerminalEnded(result); }) {
   m_connection.SetOwner(&loop, task_message::kClientConnection,
-                        [this](const CTaskNotice& notice) { OnConnectionNotice(notice); });
+                        [self = std::weak_ptr<CTRQXClientDlg*>(m_self)](const CTaskNotice& notice) {
+                          if (auto dialog = self.lock()) {
+                            (*dialog)->OnConnectionNotice(notice);
+                          }
+                        });
 }
 
 CTRQXClientDlg::~CTRQXClientDlg() {
@@ -353,7 +357,7 @@ void CTRQXClientDlg::OnTerminalEnded(TerminalResult result) {
   }
   // The next polled file goes now rather than at the folder's next change.
   if (Settings().m_usePoll) {
-    m_loop.Post([this] { m_poller.Scan(); });
+    PostToSelf([](CTRQXClientDlg& dialog) { dialog.m_poller.Scan(); });
   }
   EndUpload(sent);
 }
@@ -362,6 +366,14 @@ void CTRQXClientDlg::EndUpload(bool sent) {
   if (m_observer != nullptr) {
     m_observer->UploadEnded(m_current.m_number, sent);
   }
+}
+
+void CTRQXClientDlg::PostToSelf(std::function<void(CTRQXClientDlg&)> step) {
+  m_loop.Post([self = std::weak_ptr<CTRQXClientDlg*>(m_self), step = std::move(step)] {
+    if (auto dialog = self.lock()) {
+      step(**dialog);
+    }
+  });
 }
 
 void CTRQXClientDlg::ReadUserUuid() {
@@ -419,9 +431,15 @@ void CTRQXClientDlg::OnDeliveryReport(const CTaskNotice& notice) {
       state = row.m_state;
     }
   }
-  m_history.Update(notice.m_number, state, HistoryTime());
-  m_loop.Post([this] { OnTransferEnded(); });
-  const bool ours = m_transferInProgress && notice.m_number == m_current.m_number;
+  if (state == HistoryState::kCancelled) {
+    // A cancellation's number is 0: it stands for every upload the server still held.
+    m_history.CancelPending(HistoryTime());
+  } else {
+    m_history.Update(notice.m_number, state, HistoryTime());
+  }
+  PostToSelf([](CTRQXClientDlg& dialog) { dialog.OnTransferEnded(); });
+  const bool ours = m_transferInProgress &&
+                    (state == HistoryState::kCancelled || notice.m_number == m_current.m_number);
   if (ours && m_observer != nullptr) {
     m_observer->UploadEnded(notice.m_number, state == HistoryState::kSent);
   }
@@ -454,6 +472,7 @@ void CTRQXClientDlg::OnTransferEnded() {
 }
 
 void CTRQXClientDlg::OnConnectionEnded(bool good) {
+  m_loggedIn = false;
   CSysErrorInfo error;
   if (!m_connection.Stop(CWorkerTask::kInfinite, error)) {
     LogSystemError(error);

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <ctime>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -132,9 +133,8 @@ class CTRQXClientDlg : private PollerHost {
     bool m_acknowledged = false;  // the server has the whole file
   };
 
-  // The poller's "connected": logged in, so that a polled file is not handed to a task
-  // that cannot take it yet.
-  bool IsConnected() const override { return m_loggedIn; }
+  // A polled file waits for the login: handed over earlier, it would be refused and deleted.
+  bool IsConnected() const override { return Connected() && m_loggedIn; }
   UploadResult UploadPolledFile(const std::string& path) override;
 
   bool ReadValueLists();
@@ -149,6 +149,8 @@ class CTRQXClientDlg : private PollerHost {
   void OnTransferClosed(HistoryState state);
   void OnConnectionEnded(bool good);
   void EndUpload(bool sent);
+  // Queues step for the loop; it is dropped if the dialog is gone by then.
+  void PostToSelf(std::function<void(CTRQXClientDlg&)> step);
   void ShowConnected(bool connected);
   void SetRestartTimer();
   void ReadUserUuid();
@@ -175,11 +177,14 @@ class CTRQXClientDlg : private PollerHost {
   unsigned m_uploadNumber = 0;
   CurrentUpload m_current;
   bool m_transferInProgress = false;
-  bool m_loggedIn = false;
+  bool m_loggedIn = false;  // the running connection task has logged in
   bool m_closing = false;
   std::string m_terminalUserUuid;
   std::tm m_startDate{};
   ClientObserver* m_observer = nullptr;
+  // Lets handlers queued on the loop (the tasks' posted notices among them) reach only a
+  // living dialog: the loop may run on after the dialog has gone.
+  std::shared_ptr<CTRQXClientDlg*> m_self = std::make_shared<CTRQXClientDlg*>(this);
 };
 
 }  // namespace trqx

@@ -6,13 +6,14 @@
 
 #include "foundation/log_entry.h"
 
-class QListWidget;
+class QTreeWidget;
 
 namespace trqx {
 
 // The "Event Log" window every program shows: one list of at most kCapacity display lines
 // filling the window. Client and server put the newest line on top (and drop the bottom one
-// when full); the download converter appends at the bottom (and drops the top one).
+// when full) and show the line's tab stops as columns; the download converter appends at
+// the bottom (and drops the top one) and shows each line whole.
 class EventLogWindow : public QDialog {
  public:
   static constexpr int kCapacity = 2000;
@@ -23,7 +24,13 @@ class EventLogWindow : public QDialog {
   // The entries read back at start-up, oldest first.
   void AddEntries(const std::vector<CLogEntry>& entries);
   void AddEntry(const CLogEntry& entry);
-  QListWidget* List() const;
+  QTreeWidget* List() const;
+
+ private:
+  LogFlavour m_flavour;
+  Order m_order;
+  bool m_tabStops;
+  QTreeWidget* m_list;  // owned by the window
 };
 
 // True when a window can be shown: a display is named (DISPLAY, WAYLAND_DISPLAY) or a Qt

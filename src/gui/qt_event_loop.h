@@ -23,7 +23,7 @@ namespace trqx {
 class QtEventLoop final : public EventLoop {
  public:
   QtEventLoop();
-  // Shuts down: Send calls still waiting return false.
+  // Shuts down: Send calls still waiting return false; queued handlers never run.
   ~QtEventLoop() override;
   QtEventLoop(const QtEventLoop&) = delete;
   QtEventLoop& operator=(const QtEventLoop&) = delete;
@@ -37,6 +37,32 @@ class QtEventLoop final : public EventLoop {
   // Ends the loop for good: later Posts are dropped, waiting and later Sends return false.
   // Any thread.
   void Shutdown();
+
+ private:
+  // A Send waiting for the GUI thread; shared by the sender, the queued call and ServeSends,
+  // whichever runs it first.
+  struct SendItem {
+    Handler m_handler;
+    bool m_taken = false;  // a thread has begun to run it (or the loop dropped it)
+    bool m_done = false;
+    bool m_ran = false;
+  };
+  struct Timer {
+    std::unique_ptr<QTimer> m_timer;
+    Handler m_handler;
+  };
+
+  bool IsOwnerThread() const { return std::this_thread::get_id() == m_owner; }
+  // Runs item unless another thread took it first. GUI thread.
+  void RunSend(const std::shared_ptr<SendItem>& item);
+
+  std::thread::id m_owner;
+  std::unique_ptr<QObject> m_context;  // lives on the GUI thread; queued calls target it
+  std::mutex m_mutex;
+  std::condition_variable m_changed;  // a Send was queued or done, or the loop shut down
+  std::deque<std::shared_ptr<SendItem>> m_sends;
+  bool m_shutDown = false;
+  std::map<TimerId, Timer> m_timers;
 };
 
 }  // namespace trqx

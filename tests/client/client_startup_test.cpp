@@ -10,6 +10,7 @@
 #include "foundation/client_strings.h"
 #include "foundation/user_info.h"
 #include "settings/internal_settings.h"
+#include "support/client_folder.h"
 #include "support/fake_registry.h"
 #include "support/recording_log.h"
 #include "support/scratch_folder.h"
@@ -18,7 +19,6 @@ namespace trqx {
 namespace {
 
 constexpr const char* kKeyText = "HKEY_???\\Software\\Norvane L.P\\User Info";
-const std::string kUploadData = std::string(TRQX_TEST_DATA) + "/upload/";
 
 class UserInfoTest : public ::testing::Test {
  protected:
@@ -83,8 +83,7 @@ TEST_F(UserInfoTest, ServerSerialNumberModeUsesTheConstantAndSkipsTheUuid) {
 class ClientStartupTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::filesystem::copy_file(kUploadData + "NVFormat.cfg", m_folder.File("NVFormat.cfg"));
-    std::filesystem::copy_file(kUploadData + "qxu.pfl", m_folder.File("qxu.pfl"));
+    test::CopyClientProgramFiles(m_folder.Path());
     m_registry.WriteString(RegistryHive::kCurrentUser, kUserInfoKey, "Serial Number", "SN-9");
   }
 

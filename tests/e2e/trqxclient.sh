@@ -49,10 +49,10 @@ fail() {
 # Writes a trqx.cfg as the client saves it: one COpenNVInternalSettings record line ending
 # in CRLF, the settings in the order given (a later KEY=VALUE replaces an earlier one).
 client_config() {
-  local file=$1 setting key token
+  local file=$1 setting key
   shift
   local -A values=()
-  local order=() tokens=() quoted=()
+  local order=() tokens=()
   for setting in "$@"; do
     key=${setting%%=*}
     [[ -v "values[$key]" ]] || order+=("$key")
@@ -62,14 +62,7 @@ client_config() {
   for key in "${order[@]}"; do
     tokens+=("$key" Value "${values[$key]}")
   done
-  for token in "${tokens[@]}"; do
-    [[ $token == *[,\"]* ]] && token="\"${token//\"/\"\"}\""
-    quoted+=("$token")
-  done
-  (
-    IFS=,
-    printf '%s\r\n' "${quoted[*]}"
-  ) >"$file"
+  archive_record "$file" $'\r\n' "${tokens[@]}"
 }
 
 # Starts a case: $case_dir/work holds the sample desk and a trqx.cfg with the server method

@@ -1,7 +1,7 @@
 #pragma once
 
-// The QApplication of a GUI test binary, made once for all its tests before the first one
-// runs. Including this header registers it (once, however many files include it).
+// Include from one test source of each window test binary: the QApplication its tests need,
+// made before the first test runs. Tests draw offscreen unless a Qt platform is chosen.
 
 #include <gtest/gtest.h>
 
@@ -10,27 +10,24 @@
 #include <cstdlib>
 #include <memory>
 
-namespace trqx::test {
+namespace trqx {
 
-// gtest_discover_tests runs the binary without ctest's environment, so the platform is set
-// here: offscreen unless the caller chose one (a real display, for a look at the windows).
-class QtApplicationEnvironment final : public ::testing::Environment {
+class QtApplicationEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    m_app = std::make_unique<QApplication>(m_argc, m_argv);
+    m_application = std::make_unique<QApplication>(m_argc, m_argv);
   }
-  void TearDown() override { m_app.reset(); }
+  void TearDown() override { m_application.reset(); }
 
  private:
   int m_argc = 1;
-  char m_name[16] = "gui_tests";
+  char m_name[16] = "trqx_gui_tests";
   char* m_argv[2] = {m_name, nullptr};
-  std::unique_ptr<QApplication> m_app;
+  std::unique_ptr<QApplication> m_application;
 };
 
-// Registered before main runs; gtest owns and deletes it.
-inline ::testing::Environment* const kQtApplicationEnvironment =
+inline ::testing::Environment* const kQtApplication =
     ::testing::AddGlobalTestEnvironment(new QtApplicationEnvironment);
 
-}  // namespace trqx::test
+}  // namespace trqx

@@ -8,11 +8,12 @@
 #include <vector>
 
 #include "server/server_view.h"
+#include "support/recording_window.h"
 
 namespace trqx::test {
 
 // Remembers what the server's window was told to show; questions get the scripted answer.
-class RecordingServerView final : public ServerView {
+class RecordingServerView final : public RecordingWindow<ServerView> {
  public:
   void ShowStatus(StatusBox box, TaskState state, const std::string& text) override {
     m_status[box] = {state, text};
@@ -42,28 +43,8 @@ class RecordingServerView final : public ServerView {
       m_history.pop_front();
     }
   }
-  void ShowLoadedLog(const std::vector<CLogEntry>& entries) override { m_loaded = entries; }
-  void AddLogLine(const CLogEntry& entry) override { m_log.push_back(entry); }
-  bool ShowEventLog() override { return m_hasEventLog; }
-  void Beep(unsigned frequencyHz, unsigned durationMs) override {
-    m_beeps.push_back(std::to_string(frequencyHz) + "/" + std::to_string(durationMs));
-  }
-  bool Confirm(const std::string& text, const std::string& caption) override {
-    m_questions.push_back(caption + ": " + text);
-    return m_answer;
-  }
-  void ShowMessageBox(const std::string& text) override { m_messageBoxes.push_back(text); }
   void DisableWindow() override { m_disabled = true; }
-  void CloseWindow() override { ++m_closed; }
 
-  // The log lines' texts without their padding, in order.
-  std::vector<std::string> LogTexts() const {
-    std::vector<std::string> texts;
-    for (const CLogEntry& entry : m_log) {
-      texts.push_back(entry.m_text.substr(0, entry.m_text.find_last_not_of(' ') + 1));
-    }
-    return texts;
-  }
   bool Logged(const std::string& text) const {
     const auto texts = LogTexts();
     return std::find(texts.begin(), texts.end(), text) != texts.end();
@@ -95,15 +76,7 @@ class RecordingServerView final : public ServerView {
   std::map<ServerCommand, bool> m_commands;
   std::deque<CHistoryRow> m_history;
   std::size_t m_historyAdded = 0;
-  std::vector<CLogEntry> m_loaded;
-  std::vector<CLogEntry> m_log;
-  bool m_hasEventLog = true;
-  std::vector<std::string> m_beeps;
-  std::vector<std::string> m_questions;
-  bool m_answer = true;
-  std::vector<std::string> m_messageBoxes;
   bool m_disabled = false;
-  int m_closed = 0;
 };
 
 }  // namespace trqx::test

@@ -13,6 +13,9 @@
 #     the member's key; "Password" is a member of both objects, so it takes the class name in
 #     front ("CUserSettings.Password", "FTPPutSettings.Password"). Booleans are TRUE or FALSE;
 #     ClientList takes its addresses separated by blanks. An unknown KEY returns 1.
+#   archive_record FILE END TOKEN...
+#     writes TOKEN... as one record line of the archive format (quoted where needed), ended
+#     by END, as FILE.
 #   vexo_server_start NAME FOLDER PROGRAM [KEY=VALUE]...
 #     writes FOLDER/VEXOSvr.cfg with the settings given and a free Port, runs
 #     "PROGRAM --console --start" in FOLDER with the caller's environment (TRQX_REGISTRY names
@@ -88,10 +91,10 @@ vexo_object_tokens() {
 }
 
 vexo_config() {
-  local file=$1 setting token
+  local file=$1 setting
   shift
   local -A given=() used=()
-  local tokens=() quoted=()
+  local tokens=()
   for setting in "$@"; do
     given[${setting%%=*}]=${setting#*=}
   done
@@ -103,14 +106,22 @@ vexo_config() {
       return 1
     fi
   done
-  # A token holding a comma or a double quote goes between double quotes, its quotes doubled.
-  for token in "${tokens[@]}"; do
+  archive_record "$file" $'\r\n\n' "${tokens[@]}"
+}
+
+# archive_record FILE END TOKEN...: writes the tokens as one archive record line, ended by
+# END. A token holding a comma or a double quote goes between double quotes, its quotes
+# doubled.
+archive_record() {
+  local file=$1 end=$2 token quoted=()
+  shift 2
+  for token in "$@"; do
     [[ $token == *[,\"]* ]] && token="\"${token//\"/\"\"}\""
     quoted+=("$token")
   done
   (
     IFS=,
-    printf '%s\r\n\n' "${quoted[*]}"
+    printf '%s%s' "${quoted[*]}" "$end"
   ) >"$file"
 }
 
