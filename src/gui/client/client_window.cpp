@@ -23,6 +23,8 @@ namespace {
 
 constexpr int kFileNameWidth = 275;
 constexpr int kTimeWidth = 120;
+// More modal boxes than this never stack up (a question, and at most a file picker).
+constexpr int kMaxNestedBoxes = 4;
 
 QString Text(const std::string& text) {
   return QString::fromStdString(text);
@@ -274,6 +276,15 @@ void ClientWindow::ShowMessageBox(const std::string& text) {
 
 void ClientWindow::CloseWindow() {
   m_closing = true;
+  // A box still asking (the window closes on a signal) is cancelled, so that its caller
+  // goes on and returns to the loop that is ending.
+  for (int open = 0; open < kMaxNestedBoxes; ++open) {
+    auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (box == nullptr) {
+      break;
+    }
+    box->reject();
+  }
   for (QWidget* owned : {static_cast<QWidget*>(m_log), static_cast<QWidget*>(m_progress),
                          static_cast<QWidget*>(m_statusWindow)}) {
     if (owned != nullptr) {

@@ -63,8 +63,11 @@ class ClientWindow final : public QMainWindow, public ClientView {
   void Beep(unsigned frequencyHz, unsigned durationMs) override;
   bool Confirm(const std::string& text, const std::string& caption) override;
   void ShowMessageBox(const std::string& text) override;
-  // Closes this window and the ones it owns and ends the application's event loop.
+  // Closes this window and the ones it owns, cancels a box still open, and ends the
+  // application's event loop.
   void CloseWindow() override;
+  // Whether CloseWindow was called.
+  bool Closed() const { return m_closing; }
 
   // What the window holds, for its tests and screenshots.
   QAction* CommandAction(ClientCommand command) const { return m_commands.at(command); }

@@ -33,6 +33,9 @@ int RunClientWindow(int argc, char** argv) {
   SpawnProcessRunner processes;
   ClientWindow window(loop);
   CTRQXClientDlg dlg(window, loop, registry, processes);
+  // A signal is the confirmed "Exit": nobody is there to answer the question. During the
+  // start-up its handler runs only inside a message box, which it closes.
+  exitSignals.OnSignal(loop, [&window] { window.CloseWindow(); });
   switch (dlg.OnInitDialog()) {
     case CTRQXClientDlg::Startup::kRunning:
       break;
@@ -42,10 +45,10 @@ int RunClientWindow(int argc, char** argv) {
       return kExitAborted;
   }
   window.SetDialog(&dlg);
-  // A signal is the confirmed "Exit": nobody is there to answer the question.
-  exitSignals.OnSignal(loop, [&window] { window.CloseWindow(); });
-  window.show();
-  QApplication::exec();
+  if (!window.Closed()) {
+    window.show();
+    QApplication::exec();
+  }
   dlg.OnDestroy();
   window.SetDialog(nullptr);
   loop.Shutdown();

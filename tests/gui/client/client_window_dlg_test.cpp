@@ -6,13 +6,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
-#include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeWidget>
 
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,7 +21,7 @@
 #include "gui/client/upload_progress_window.h"
 #include "gui/event_log_window.h"
 #include "gui/qt_application.h"
-#include "settings/settings_file.h"
+#include "support/client_folder.h"
 #include "support/fake_process.h"
 #include "support/fake_registry.h"
 #include "support/loopback_harness.h"
@@ -57,13 +55,7 @@ void AnswerNextBox(QMessageBox::StandardButton answer, Asked& asked, int triesLe
 class ClientWindowDlgTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const std::string data = std::string(TRQX_TEST_DATA) + "/upload/";
-    for (const char* name : {"NVFormat.cfg", "qxu.pfl"}) {
-      std::filesystem::copy_file(data + name, m_folder.File(name));
-    }
-    for (const char* name : {"exchange.cfg", "ordertype.cfg", "reason.cfg"}) {
-      ASSERT_TRUE(WriteWholeFile(m_folder.File(name), "X\n"));
-    }
+    test::CopyClientProgramFiles(m_folder.Path());
     m_window.SetFilePicker([this](const std::string& title, const std::string& folder) {
       m_picks.push_back(title + " in " + folder);
       return std::optional<std::string>(m_folder.File("a.xyz"));
@@ -75,19 +67,15 @@ class ClientWindowDlgTest : public ::testing::Test {
   }
   // The settings file; with a port, client/server mode with that server and no restart.
   void WriteSettings(int port = 0) {
-    COpenNVInternalSettings settings(m_folder.Path());
-    settings.m_uuid = 4711;  // a file with UUID 0 would be replaced from its backup
-    settings.m_fileDlgDir = "/desk/in";
-    if (port != 0) {
-      settings.m_uploadMethod = kUploadClientServer;
-      settings.m_serverAddress = "127.0.0.1";
-      settings.m_serverPort = port;
-      settings.m_clientAutoRestart = false;
-    }
-    CSettingsFile file(settings, m_folder.Path());
-    std::uintmax_t size = 0;
-    CFileError error;
-    ASSERT_TRUE(file.Save(size, error));
+    ASSERT_TRUE(test::WriteClientSettings(m_folder.Path(), [port](COpenNVInternalSettings& s) {
+      s.m_fileDlgDir = "/desk/in";
+      if (port != 0) {
+        s.m_uploadMethod = kUploadClientServer;
+        s.m_serverAddress = "127.0.0.1";
+        s.m_serverPort = port;
+        s.m_clientAutoRestart = false;
+      }
+    }));
   }
   void Start() {
     m_dlg = std::make_unique<CTRQXClientDlg>(m_window, m_loop, m_registry, m_processes,
@@ -176,8 +164,10 @@ TEST_F(ClientWindowDlgTest, StartupFillsTheHiddenEventLogWhichTheMenuShows) {
   EventLogWindow* log = m_window.LogWindow();
   ASSERT_NE(log, nullptr);
   EXPECT_FALSE(log->isVisible());
-  // Start-up logs more after it, newest on top.
-  EXPECT_EQ(log->List()->findItems("System startup.", Qt::MatchContains).size(), 1);
+  // Start-up logs more after it, newest on top; the text is the last column.
+  QTreeWidget* lines = log->List();
+  EXPECT_EQ(lines->findItems("System startup.", Qt::MatchContains, lines->columnCount() - 1).size(),
+            1);
   Choose(Item("Event &Log"));
   EXPECT_TRUE(log->isVisible());
 }

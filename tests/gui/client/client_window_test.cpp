@@ -17,10 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "foundation/string_table.h"
 #include "gui/client/upload_progress_window.h"
 #include "gui/client/upload_status_window.h"
-#include "gui/event_log_window.h"
 #include "gui/qt_application.h"
 
 namespace trqx {
@@ -91,14 +89,7 @@ TEST_F(ClientWindowTest, MenusHoldTheirItemsInOrderWithTheEditorsGreyed) {
           << row.items[i].toStdString();
     }
   }
-}
-
-TEST_F(ClientWindowTest, FileSendAndExitHaveShortcuts) {
-  const std::vector<QAction*> upload = Items(Menu(m_window, "&Upload"));
-  EXPECT_EQ(upload[0]->shortcut(), QKeySequence(QKeySequence::Open));
-  const std::vector<QAction*> system = Items(Menu(m_window, "&System"));
-  EXPECT_EQ(system[0]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_L));
-  EXPECT_EQ(system[1]->shortcut(), QKeySequence(QKeySequence::Quit));
+  EXPECT_EQ(Items(Menu(m_window, "&Upload"))[0]->shortcut(), QKeySequence(QKeySequence::Open));
 }
 
 TEST_F(ClientWindowTest, EnableCommandGreysItsOwnItemOnly) {
@@ -157,11 +148,6 @@ TEST_F(ClientWindowTest, HistoryRowsShowPathAndTimeWithAnIconPerState) {
   EXPECT_EQ(list->topLevelItem(2)->text(1), "11:00:00 12/07/26");
   m_window.ClearHistory();
   EXPECT_EQ(list->topLevelItemCount(), 0);
-}
-
-TEST_F(ClientWindowTest, StatusTextShowsBelowTheList) {
-  m_window.ShowStatusText("Connection to server is down.");
-  EXPECT_EQ(m_window.StatusLabel()->text(), "Connection to server is down.");
 }
 
 TEST_F(ClientWindowTest, ProgressWindowShowsOneTextAndOneButtonPerState) {
@@ -223,22 +209,6 @@ TEST_F(ClientWindowTest, UploadStatusLinesAppearInTheirWindow) {
   EXPECT_TRUE(status->isVisible());
   ASSERT_EQ(status->List()->count(), 2);
   EXPECT_EQ(status->List()->item(1)->text(), "File was abandoned");
-}
-
-TEST_F(ClientWindowTest, EventLogWindowIsMadeHiddenWithTheLoadedLogAndShownOnRequest) {
-  EXPECT_FALSE(m_window.ShowEventLog());
-  const std::time_t when = 1772800000;
-  const StringTable& strings = ClientStrings();
-  m_window.ShowLoadedLog({CLogEntry(when, kLogInfo, kCategorySystem, 102, {}, strings),
-                          CLogEntry(when, kLogInfo, kCategorySystem, 102, {}, strings)});
-  EventLogWindow* log = m_window.LogWindow();
-  ASSERT_NE(log, nullptr);
-  EXPECT_FALSE(log->isVisible());
-  EXPECT_EQ(log->List()->count(), 2);
-  m_window.AddLogLine(CLogEntry(when, kLogError, kCategoryServer, 113, {}, strings));
-  EXPECT_EQ(log->List()->count(), 3);
-  EXPECT_TRUE(m_window.ShowEventLog());
-  EXPECT_TRUE(log->isVisible());
 }
 
 }  // namespace
