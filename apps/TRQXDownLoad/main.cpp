@@ -8,6 +8,10 @@
 #include "console/download_console_view.h"
 #include "download/download_dlg.h"
 #include "foundation/registry.h"
+#ifdef TRQX_GUI
+#include "gui/download/run_download_window.h"
+#include "gui/event_log_window.h"
+#endif
 
 namespace {
 
@@ -19,8 +23,8 @@ constexpr std::string_view kUsage =
     "mapping. The program files are found in the folder that the registry value\n"
     "Software\\VEXO_PATH\\ApplicationPath of the current user names.\n"
     "\n"
-    "  --console  show the progress on the terminal (the only front-end so far: there is\n"
-    "             no Qt window yet, so the console runs with or without a display)\n"
+    "  --console  no window: show the progress on the terminal, message boxes on standard\n"
+    "             error (also the front-end when no display is available)\n"
     "  --help     show this text\n"
     "\n"
     "Arguments beginning with '-' are switches; the last other argument is ORDERFILE.\n"
@@ -31,7 +35,9 @@ constexpr std::string_view kUsage =
 
 int main(int argc, char** argv) {
   std::vector<std::string> arguments(argv + 1, argv + argc);
+  bool console = false;
   for (const std::string& argument : arguments) {
+    console = console || argument == "--console";
     if (argument == "--help" || argument == "-h") {
       std::cout << kUsage;
       return EXIT_SUCCESS;
@@ -41,6 +47,16 @@ int main(int argc, char** argv) {
     }
   }
   const trqx::IniRegistry registry;
-  return trqx::RunDownLoadConsole(registry, trqx::OrderFilePathFromArguments(arguments), std::cout,
-                                  std::cerr);
+  const std::string orderFilePath = trqx::OrderFilePathFromArguments(arguments);
+#ifdef TRQX_GUI
+  if (!console) {
+    if (trqx::DisplayAvailable()) {
+      return trqx::RunDownLoadWindow(argc, argv, registry, orderFilePath);
+    }
+    std::cerr << "TRQXDownLoad: no display; running on the console\n";
+  }
+#else
+  (void)console;
+#endif
+  return trqx::RunDownLoadConsole(registry, orderFilePath, std::cout, std::cerr);
 }

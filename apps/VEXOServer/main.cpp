@@ -6,6 +6,10 @@
 
 #include "console/server/server_console_view.h"
 #include "server/ftp_client.h"
+#ifdef TRQX_GUI
+#include "gui/event_log_window.h"
+#include "gui/server/run_server_window.h"
+#endif
 
 namespace {
 
@@ -19,10 +23,9 @@ constexpr std::string_view kUsage =
     "The vendor serial number comes from the registry (the folder named by TRQX_REGISTRY,\n"
     "else /etc/trqx/registry and ~/.config/trqx/registry).\n"
     "\n"
-    "  --console  print every event-log line, remote host history row and status change\n"
-    "             on standard output, message boxes on standard error (the only front-end\n"
-    "             so far: there is no window yet, so the console runs with or without a\n"
-    "             display)\n"
+    "  --console  no window: print every event-log line, remote host history row and\n"
+    "             status change on standard output, message boxes on standard error (also\n"
+    "             the front-end when no display is available)\n"
     "  --start    choose Start at once, so the server serves as a daemon; without it the\n"
     "             server starts with the automatic restart timer of its settings, if on\n"
     "  --help     show this text\n"
@@ -34,6 +37,7 @@ constexpr std::string_view kUsage =
 
 int main(int argc, char** argv) {
   bool start = false;
+  bool console = false;
   for (int i = 1; i < argc; ++i) {
     const std::string_view argument = argv[i];
     if (argument == "--help" || argument == "-h") {
@@ -42,7 +46,9 @@ int main(int argc, char** argv) {
     }
     if (argument == "--start") {
       start = true;
-    } else if (argument != "--console") {
+    } else if (argument == "--console") {
+      console = true;
+    } else {
       std::cerr << "VEXOServer: unknown argument " << argument << "\nTry 'VEXOServer --help'.\n";
       return EXIT_FAILURE;
     }
@@ -52,5 +58,15 @@ int main(int argc, char** argv) {
     std::cerr << "VEXOServer: the FTP library could not start\n";
     return EXIT_FAILURE;
   }
+#ifdef TRQX_GUI
+  if (!console) {
+    if (trqx::DisplayAvailable()) {
+      return trqx::RunServerWindow(argc, argv, start);
+    }
+    std::cerr << "VEXOServer: no display; running on the console\n";
+  }
+#else
+  (void)console;
+#endif
   return trqx::RunServerConsole(start, std::cout, std::cerr);
 }

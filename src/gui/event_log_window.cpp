@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include <cstdlib>
+#include <string>
 
 #include "foundation/text.h"
 
@@ -62,7 +63,9 @@ void EventLogWindow::AddEntry(const CLogEntry& entry) {
   if (m_list->topLevelItemCount() >= kCapacity) {
     delete m_list->takeTopLevelItem(m_order == Order::kNewestFirst ? kCapacity - 1 : 0);
   }
-  const QString line = QString::fromStdString(EventLogDisplayLine(entry, m_flavour));
+  // The record's text keeps its padding, which a column would show as an ellipsis.
+  const QString line = QString::fromStdString(
+      std::string(TrimRightSpaceChars(EventLogDisplayLine(entry, m_flavour))));
   QStringList cells;
   if (m_tabStops) {
     cells = line.split('\t');
