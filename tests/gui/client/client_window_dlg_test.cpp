@@ -4,11 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QApplication>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTimer>
 #include <QTreeWidget>
 
 #include <memory>
@@ -21,6 +19,7 @@
 #include "gui/client/upload_progress_window.h"
 #include "gui/event_log_window.h"
 #include "gui/qt_application.h"
+#include "gui/server/message_box_answer.h"
 #include "support/client_folder.h"
 #include "support/fake_process.h"
 #include "support/fake_registry.h"
@@ -30,25 +29,18 @@
 namespace trqx {
 namespace {
 
-// What a message box asked, and the button it was answered with.
+// What a message box asked, and the buttons it offered.
 struct Asked {
   QString title;
   QString text;
   QMessageBox::StandardButtons buttons;
 };
 
-// Answers the next modal message box with answer once it is up, recording it in asked.
-void AnswerNextBox(QMessageBox::StandardButton answer, Asked& asked, int triesLeft = 500) {
-  QTimer::singleShot(10, [answer, &asked, triesLeft] {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (box == nullptr) {
-      if (triesLeft > 0) {
-        AnswerNextBox(answer, asked, triesLeft - 1);
-      }
-      return;
-    }
-    asked = {.title = box->windowTitle(), .text = box->text(), .buttons = box->standardButtons()};
-    box->button(answer)->click();
+// Answers the next message box with answer once it is open, recording what it asked.
+void AnswerNextBox(QMessageBox::StandardButton answer, Asked& asked) {
+  test::AnswerNextMessageBox([answer, &asked](QMessageBox& box) {
+    asked = {.title = box.windowTitle(), .text = box.text(), .buttons = box.standardButtons()};
+    box.button(answer)->click();
   });
 }
 
