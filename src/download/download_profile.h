@@ -21,6 +21,8 @@ class CDownLoadProfile : public CArchivable {
   CDownLoadProfile() = default;
   CDownLoadProfile(const CDownLoadProfile& other);
   CDownLoadProfile& operator=(const CDownLoadProfile&) = delete;
+  CDownLoadProfile(CDownLoadProfile&&) = default;
+  CDownLoadProfile& operator=(CDownLoadProfile&&) = default;
 
   // Appends "CDownLoadProfile", 1 + mappings, "ActiveMapping" and each mapping.
   void Save(TokenList& tokens) const override;
