@@ -11,6 +11,7 @@
 #include "client/spreadsheet.h"
 #include "client/upload_convert.h"
 #include "client/user_info.h"
+#include "download/active_mapping_file.h"
 #include "foundation/client_strings.h"
 #include "foundation/field_format.h"
 #include "foundation/paths.h"
@@ -127,6 +128,7 @@ CTRQXClientDlg::Startup CTRQXClientDlg::OnInitDialog() {
   m_startup.LoadSettings();
   m_startup.ReadSerialNumber();
   m_startup.LoadProfile();
+  LoadDownLoadProfile();
   // The folders come before the poller, whose watch needs the poll folder to exist.
   m_startup.CreateWorkFolders();
   const COpenNVInternalSettings& settings = Settings();
@@ -160,6 +162,12 @@ bool CTRQXClientDlg::ReadValueLists() {
   return true;
 }
 
+void CTRQXClientDlg::LoadDownLoadProfile() {
+  CFileError ignored;
+  m_downloadProfile.LoadFile(JoinPath(m_workingFolder, CDownLoadProfile::kFileName),
+                             DownLoadFields(), ignored);
+}
+
 void CTRQXClientDlg::OnDestroy() {
   m_closing = true;
   CSysErrorInfo error;
@@ -176,6 +184,28 @@ void CTRQXClientDlg::OnDestroy() {
 }
 
 // ---- Menu commands ----
+
+const std::vector<OstraneField>& CTRQXClientDlg::DownLoadFields() const {
+  return m_startup.FieldFormat().DownloadFields();
+}
+
+bool CTRQXClientDlg::OnDownloadSettingsChanged(const std::string& destDir) {
+  Settings().m_downLoadDestDir = destDir;
+  return SaveSettingsAt(m_startup.SettingsFile(), Logger(), SettingsSavePoint::kDownloadSettings);
+}
+
+bool CTRQXClientDlg::OnDownloadProfileChanged(CDownLoadProfile profile) {
+  m_downloadProfile = std::move(profile);
+  const CActiveDownLoadMappingFile activeFile(m_workingFolder, DownLoadFields());
+  CFileError error;
+  const CDownLoadMapping* active = m_downloadProfile.Active();
+  // An ActiveMapping beyond the list names no mapping: as none active.
+  const bool activeWritten =
+      active != nullptr ? activeFile.Save(*active, error) : activeFile.Remove(error);
+  const bool profileSaved =
+      m_downloadProfile.SaveFile(JoinPath(m_workingFolder, CDownLoadProfile::kFileName), error);
+  return activeWritten && profileSaved;
+}
 
 void CTRQXClientDlg::OnEventLog() {
   if (!m_view.ShowEventLog()) {

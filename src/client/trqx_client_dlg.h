@@ -16,6 +16,7 @@
 #include "client/process.h"
 #include "client/terminal_program.h"
 #include "client/upload_history.h"
+#include "download/download_profile.h"
 #include "foundation/clock.h"
 #include "foundation/log_file.h"
 #include "foundation/protocol/connection_task.h"
@@ -115,6 +116,19 @@ class CTRQXClientDlg : private PollerHost {
   CLogger& Logger() { return m_startup.Logger(); }
   const CDirectoryPoller& Poller() const { return m_poller; }
 
+  // The download profile read from "qxd.pfl" at start-up and the download field list its
+  // mappings are checked against; the download editors work on copies of them.
+  const CDownLoadProfile& DownLoadProfile() const { return m_downloadProfile; }
+  const std::vector<OstraneField>& DownLoadFields() const;
+  // OK of "Download Settings": stores destDir as "DownLoad Dest Dir" and saves the settings,
+  // logging the outcome. False when the save failed (the new folder stays in memory).
+  bool OnDownloadSettingsChanged(const std::string& destDir);
+  // OK of "Download Profile": takes the edited profile, writes its active mapping into
+  // "activedw.pfl" (or deletes that file when none is active) and saves "qxd.pfl", both in
+  // the working folder. Failures are not reported: the profile stays in memory and is written
+  // again at the next OK. False when either file could not be written.
+  bool OnDownloadProfileChanged(CDownLoadProfile profile);
+
  private:
   // Shows the logger's entries in the view.
   class ViewLogSink : public LogSink {
@@ -138,6 +152,8 @@ class CTRQXClientDlg : private PollerHost {
   UploadResult UploadPolledFile(const std::string& path) override;
 
   bool ReadValueLists();
+  // A profile that fails to load leaves none: the editors start from an empty one.
+  void LoadDownLoadProfile();
   // Steps of an upload after the busy checks and the picker.
   UploadResult Upload(const std::string& path, bool fileSend);
   UploadResult HandOver(const std::string& uploadPath);
@@ -168,6 +184,7 @@ class CTRQXClientDlg : private PollerHost {
   std::vector<std::string> m_exchanges;
   std::vector<std::string> m_orderTypes;
   std::vector<std::string> m_reasons;
+  CDownLoadProfile m_downloadProfile;
 
   std::mutex m_lock;  // shared with the connection task
   CConnectionTask m_connection;

@@ -123,7 +123,8 @@ CDownLoadElementDlg::Kind CDownLoadElementDlg::KindFor(int formatType, int eleme
   return column ? Kind::kGridColumn : Kind::kCell;
 }
 
-CDownLoadElementDlg::CDownLoadElementDlg(Kind kind) : m_kind(kind) {}
+CDownLoadElementDlg::CDownLoadElementDlg(Kind kind)
+    : CDownLoadElementDlg(kind, CDownLoadElement()) {}
 
 CDownLoadElementDlg::CDownLoadElementDlg(Kind kind, const CDownLoadElement& element)
     : m_name(element.m_name),

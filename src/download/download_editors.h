@@ -112,7 +112,8 @@ class CDownLoadElementDlg {
   // The dialog for an element of type (0 position or cell, 1 column) in a mapping of format.
   static Kind KindFor(int formatType, int elementType);
 
-  // Empty name and numbers, "Use Length" on, "Quote" off.
+  // Filled from a new element: no name, row and column 0, Length 1, "Use Length" on, "Quote"
+  // off.
   explicit CDownLoadElementDlg(Kind kind);
   // Filled from element.
   CDownLoadElementDlg(Kind kind, const CDownLoadElement& element);

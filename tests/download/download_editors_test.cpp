@@ -590,6 +590,18 @@ TEST(DownloadElementDialog, EachKindHasItsCaptionAndLabels) {
   }
 }
 
+TEST_F(EditorTest, AnAddDialogStartsFromANewElement) {
+  for (const int format : {0, 2}) {
+    const CDownLoadElementDlg entry = Dialog(*Mapping(format)).NewElementDialog(1);
+    EXPECT_EQ(entry.m_name, "");
+    EXPECT_EQ(entry.m_yPos, "0");
+    EXPECT_EQ(entry.m_xPos, "0");
+    EXPECT_EQ(entry.m_length, "1");
+    EXPECT_TRUE(entry.m_useLength);
+    EXPECT_FALSE(entry.m_quoted);
+  }
+}
+
 TEST(DownloadElementDialog, CheckRefusesTheFirstBadEntryInOrder) {
   const struct {
     const char* name;

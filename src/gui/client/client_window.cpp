@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "gui/client/client_icons.h"
+#include "gui/client/download_editor_dialogs.h"
 #include "gui/client/upload_progress_window.h"
 #include "gui/client/upload_status_window.h"
 #include "gui/event_log_window.h"
@@ -93,8 +94,16 @@ void ClientWindow::BuildMenus() {
 
   QMenu* download = menuBar()->addMenu("&Download");
   download->setToolTipsVisible(true);
-  AddNotYet(download, "&Settings");
-  AddNotYet(download, "&Profile");
+  connect(download->addAction("&Settings"), &QAction::triggered, this, [this] {
+    if (m_dlg != nullptr) {
+      OpenDownloadSettings(*m_dlg, this);
+    }
+  });
+  connect(download->addAction("&Profile"), &QAction::triggered, this, [this] {
+    if (m_dlg != nullptr) {
+      OpenDownloadProfile(*m_dlg, this);
+    }
+  });
 
   // Qt cannot add to the window manager's menu, where the About item once was.
   QMenu* help = menuBar()->addMenu("&Help");

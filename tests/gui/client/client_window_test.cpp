@@ -73,7 +73,7 @@ TEST_F(ClientWindowTest, MenusHoldTheirItemsInOrderWithTheEditorsGreyed) {
        .items = {"&File Send", "&Connect To Server", "&Disconnect", "&Cancel All Pending Transfers",
                  "&Reset Send Log", "&Settings", "&Profile"},
        .enabled = {true, true, true, true, true, false, false}},
-      {.title = "&Download", .items = {"&Settings", "&Profile"}, .enabled = {false, false}},
+      {.title = "&Download", .items = {"&Settings", "&Profile"}, .enabled = {true, true}},
       {.title = "&Help", .items = {"&About TRQXClient..."}, .enabled = {true}},
   };
   for (const MenuRow& row : rows) {
