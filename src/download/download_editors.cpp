@@ -163,15 +163,17 @@ std::optional<std::string> CDownLoadElementDlg::Check() const {
     return message;
   }
   // A stored position or length beyond these would make the whole profile unreadable.
-  const std::pair<Field, int> numbers[] = {{Field::kYPos, CDownLoadElement::kMaxYPos},
-                                           {Field::kXPos, CDownLoadElement::kMaxXPos},
-                                           {Field::kLength, CDownLoadElement::kMaxLength}};
-  for (const auto& [field, highest] : numbers) {
-    const std::string& text =
-        field == Field::kYPos ? m_yPos : (field == Field::kXPos ? m_xPos : m_length);
-    const int value = ParseInt(text);
-    if (value < 0 || value > highest) {
-      return RangeMessage(Label(field), highest);
+  const struct {
+    Field m_field;
+    const std::string& m_text;
+    int m_highest;
+  } numbers[] = {{Field::kYPos, m_yPos, CDownLoadElement::kMaxYPos},
+                 {Field::kXPos, m_xPos, CDownLoadElement::kMaxXPos},
+                 {Field::kLength, m_length, CDownLoadElement::kMaxLength}};
+  for (const auto& number : numbers) {
+    const int value = ParseInt(number.m_text);
+    if (value < 0 || value > number.m_highest) {
+      return RangeMessage(Label(number.m_field), number.m_highest);
     }
   }
   return std::nullopt;

@@ -80,17 +80,29 @@ QTreeWidget* ReportList(const char* name, std::span<const ListColumn> columns) {
 
 constexpr int kMaxListWidth = 640;
 
-// Widens the columns whose texts the list's own widths would cut.
-void FitColumns(QTreeWidget* list, std::span<const ListColumn> columns) {
-  for (std::size_t i = 0; i + 1 < columns.size(); ++i) {
-    const int column = static_cast<int>(i);
-    list->resizeColumnToContents(column);
-    list->setColumnWidth(column, std::max(columns[i].m_width, list->columnWidth(column) + 8));
+// The width a column's texts (and icons) need.
+int ContentWidth(const QTreeWidget* list, int column) {
+  const QFontMetrics metrics = list->fontMetrics();
+  int width = 0;
+  for (int row = 0; row < list->topLevelItemCount(); ++row) {
+    const QTreeWidgetItem* item = list->topLevelItem(row);
+    const int icon =
+        item->icon(column).isNull() ? 0 : list->style()->pixelMetric(QStyle::PM_SmallIconSize) + 12;
+    width = std::max(width, metrics.horizontalAdvance(item->text(column)) + icon + 16);
   }
-  // Wide enough for every column, up to a limit; a longer name scrolls.
+  return width;
+}
+
+// Widens the columns whose texts the list's own widths would cut, and the list to show them
+// all, up to a limit; the last column stretches over what is left.
+void FitColumns(QTreeWidget* list, std::span<const ListColumn> columns) {
   int total = 2 * list->frameWidth() + 4;
   for (std::size_t i = 0; i < columns.size(); ++i) {
-    total += list->columnWidth(static_cast<int>(i));
+    const int column = static_cast<int>(i);
+    const int width = std::max(
+        {columns[i].m_width, list->header()->sectionSizeHint(column), ContentWidth(list, column)});
+    list->setColumnWidth(column, width);
+    total += width;
   }
   list->setMinimumWidth(std::min(total, kMaxListWidth));
 }
