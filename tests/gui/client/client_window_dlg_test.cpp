@@ -19,7 +19,7 @@
 #include "gui/client/upload_progress_window.h"
 #include "gui/event_log_window.h"
 #include "gui/qt_application.h"
-#include "gui/server/message_box_answer.h"
+#include "gui/message_box_answer.h"
 #include "support/client_folder.h"
 #include "support/fake_process.h"
 #include "support/fake_registry.h"

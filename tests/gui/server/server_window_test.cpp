@@ -16,7 +16,7 @@
 
 #include "gui/event_log_window.h"
 #include "gui/qt_application.h"
-#include "gui/server/message_box_answer.h"
+#include "gui/message_box_answer.h"
 #include "gui/server/server_window.h"
 #include "server/vexo_server_dlg.h"
 #include "support/current_folder.h"
