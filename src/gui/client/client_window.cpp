@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "gui/client/client_icons.h"
+#include "gui/client/settings_dialogs_qt.h"
 #include "gui/client/upload_progress_window.h"
 #include "gui/client/upload_status_window.h"
 #include "gui/event_log_window.h"
@@ -88,7 +89,17 @@ void ClientWindow::BuildMenus() {
   upload->addSeparator();
   AddCommand(upload, "&Reset Send Log", &CTRQXClientDlg::OnResetSendLog);
   upload->addSeparator();
-  AddNotYet(upload, "&Settings");
+  QAction* settings = upload->addAction("&Settings");
+  connect(settings, &QAction::triggered, this, [this] {
+    // Posted as File Send is, so the modal dialog runs between the loop's other work.
+    m_loop.Post([window = QPointer<ClientWindow>(this)] {
+      if (window != nullptr && window->m_dlg != nullptr) {
+        window->m_dlg->OnSettings([&](CInternalSettingsDlg& dialog) {
+          return RunInternalSettingsDialog(dialog, window);
+        });
+      }
+    });
+  });
   AddNotYet(upload, "&Profile");
 
   QMenu* download = menuBar()->addMenu("&Download");
