@@ -166,7 +166,10 @@ QWidget* InternalSettingsDialog::MakeTerminalGroup() {
   form->addRow(tr("Open N.V. Invoke Directory"), AddEdit(kInvokePath, &Values::m_invokePath));
   form->addRow(tr("Open N.V. Invoke Name"), AddEdit(kInvokeName, &Values::m_invokeName));
   auto* uuidRow = new QHBoxLayout;
-  uuidRow->addWidget(AddEdit(kUuid, &Values::m_uuid));
+  QLineEdit* uuid = AddEdit(kUuid, &Values::m_uuid);
+  // Room for the ten digits of the largest UUID.
+  uuid->setMinimumWidth(uuid->fontMetrics().horizontalAdvance(QStringLiteral("00000000000")));
+  uuidRow->addWidget(uuid, 1);
   uuidRow->addWidget(AddCheck(kUseUuid, "Use Mapping UUID", &Values::m_useUuid));
   form->addRow(tr("UUID"), uuidRow);
   AddEdit(kUsername, &Values::m_username);
