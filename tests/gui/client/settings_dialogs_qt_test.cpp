@@ -9,6 +9,8 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -18,6 +20,7 @@
 #include <string>
 
 #include "client/trqx_client_dlg.h"
+#include "gui/client/client_window.h"
 #include "gui/message_box_answer.h"
 #include "gui/qt_application.h"
 #include "support/client_folder.h"
@@ -163,6 +166,45 @@ TEST(InternalSettingsDialogTest, OkWritesTheNewValuesIntoTheSettingsFile) {
   EXPECT_FALSE(saved.m_convertDotsToSlashes);
   EXPECT_EQ(saved.m_invokeName, "openfl") << "untouched";
   EXPECT_TRUE(client.Poller().TimerRunning());
+}
+
+TEST(InternalSettingsDialogTest, UploadSettingsOfTheWindowOpensTheDialogAndItsOkReachesTheMenu) {
+  ScratchFolder folder;
+  test::CopyClientProgramFiles(folder.Path());
+  ASSERT_TRUE(test::WriteClientSettings(folder.Path(), [](COpenNVInternalSettings&) {}));
+  ManualEventLoop loop;
+  test::FakeRegistry registry;
+  test::FakeProcessRunner processes;
+  ClientWindow window(loop);
+  CTRQXClientDlg client(window, loop, registry, processes, folder.Path());
+  ASSERT_EQ(client.OnInitDialog(), CTRQXClientDlg::Startup::kRunning);
+  window.SetDialog(&client);
+  window.show();
+  QAction* settings = nullptr;
+  for (QAction* menu : window.menuBar()->actions()) {
+    if (menu->text() == "&Upload") {
+      for (QAction* item : menu->menu()->actions()) {
+        settings = item->text() == "&Settings" ? item : settings;
+      }
+    }
+  }
+  ASSERT_NE(settings, nullptr);
+  ASSERT_TRUE(settings->isEnabled());
+  ASSERT_FALSE(window.CommandAction(ClientCommand::kConnect)->isEnabled());
+
+  QString caption;
+  OnNextModal<InternalSettingsDialog>([&](InternalSettingsDialog& dialog) {
+    caption = dialog.windowTitle();
+    Click(ControlOf<QRadioButton>(dialog, kMethodClientServer));
+    Click(OkButton(dialog));
+  });
+  settings->trigger();
+  loop.RunPending();
+  window.SetDialog(nullptr);
+
+  EXPECT_EQ(caption, "Internal Settings");
+  EXPECT_TRUE(window.CommandAction(ClientCommand::kConnect)->isEnabled());
+  EXPECT_NE(ReadWholeFile(folder.File("trqx.cfg")).find("UploadMethod,Value,1"), std::string::npos);
 }
 
 }  // namespace
