@@ -15,15 +15,14 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "gui/client/client_window.h"
+
 namespace trqx {
 
 namespace {
 
 using enum SettingsControl;
 using Values = CInternalSettingsDlg::Values;
-
-// Message boxes of the client carry the program's name, as the original's did.
-constexpr const char* kMessageCaption = "TRQXClient";
 
 QString Q(const std::string& text) {
   return QString::fromStdString(text);
@@ -289,7 +288,7 @@ void InternalSettingsDialog::Refresh() {
 void InternalSettingsDialog::accept() {
   const std::string message = m_logic.CheckOk();
   if (!message.empty()) {
-    QMessageBox::warning(this, Q(kMessageCaption), Q(message));
+    QMessageBox::warning(this, Q(ClientWindow::kMessageCaption), Q(message));
     return;
   }
   QDialog::accept();

@@ -83,12 +83,15 @@ TEST(InternalSettingsDialogTest, OkRefusesPollingWithoutAFolderAndStaysOpen) {
   ASSERT_TRUE(folder.isEnabled());
   Retype(folder, "");
   std::string shown;
+  QString caption;
   test::AnswerNextMessageBox([&](QMessageBox& box) {
     shown = box.text().toStdString();
+    caption = box.windowTitle();
     box.accept();
   });
   Click(OkButton(dialog));
   EXPECT_EQ(shown, CInternalSettingsDlg::kNoPollDirectory);
+  EXPECT_EQ(caption, "TRQXClient");
   EXPECT_TRUE(dialog.isVisible());
   EXPECT_EQ(dialog.result(), QDialog::Rejected);
   Retype(folder, "/srv/in");
