@@ -76,14 +76,6 @@ std::string MapTypeText(const CFieldFixedMap& field);
 // field is out of range.
 std::vector<std::string> FieldRowTexts(const CMapping& mapping, std::size_t field);
 
-// The client's value lists (exchange.cfg, ordertype.cfg, reason.cfg); they must outlive the
-// dialogs that show them.
-struct ValueLists {
-  const std::vector<std::string>* m_exchanges = nullptr;
-  const std::vector<std::string>* m_orderTypes = nullptr;
-  const std::vector<std::string>* m_reasons = nullptr;
-};
-
 // "Enter Translation:": one input value and its output value.
 class CEnterTranslationDlg {
  public:

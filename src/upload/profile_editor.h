@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "foundation/file_error.h"
 #include "upload/mapping.h"
@@ -42,6 +43,20 @@ std::string MappingFileNameText(const CMapping& mapping);
 // The "Format Type" column: "Comma Separated", "Tab Separated", "Fixed-Field Text"; "" for
 // any other Format.
 std::string MappingFormatTypeText(int format);
+
+// The client's value lists (exchange.cfg, ordertype.cfg, reason.cfg) that some pages offer;
+// they must outlive the dialogs that show them.
+struct ValueLists {
+  const std::vector<std::string>* m_exchanges = nullptr;
+  const std::vector<std::string>* m_orderTypes = nullptr;
+  const std::vector<std::string>* m_reasons = nullptr;
+};
+
+// What the editor needs of the client besides the profile.
+struct UploadEditorOptions {
+  bool m_useUuid = false;  // the client setting "Use UUID Flag"
+  ValueLists m_lists;
+};
 
 // A deep copy of profile: its members and a copy of each mapping, bound to the same field
 // format.
