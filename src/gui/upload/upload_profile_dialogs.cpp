@@ -232,7 +232,8 @@ MappingDialog::MappingDialog(QWidget* parent, const CMapping& mapping,
   m_sheet->setObjectName("sheet");
   m_page = MakePage();
   m_sheet->addTab(m_page, QString());
-  m_sheet->setMinimumWidth(380);
+  // Room for the fullest page, measured while every control is still shown.
+  m_sheet->setMinimumSize(m_sheet->sizeHint().expandedTo(QSize(380, 0)));
   ConnectPage();
 
   auto* body = new QHBoxLayout;
