@@ -9,6 +9,10 @@
 #include <vector>
 
 #include "console/client/client_console.h"
+#ifdef TRQX_GUI
+#include "gui/client/run_client_window.h"
+#include "gui/event_log_window.h"
+#endif
 
 namespace {
 
@@ -23,19 +27,26 @@ constexpr std::string_view kUsage =
     "values (serial number, USERUUID) come from the folder named by TRQX_REGISTRY, else\n"
     "/etc/trqx/registry and ~/.config/trqx/registry.\n"
     "\n"
-    "  --console    print every event-log line, history row, status text, menu change and\n"
-    "               upload-progress state on standard output, message boxes on standard\n"
-    "               error and each beep as the line \"beep\" (the only front-end so far: it\n"
-    "               runs with or without a display)\n"
-    "  --send FILE  File Send of FILE once started (and, with the server method, connected\n"
-    "               and logged in); repeatable: the files go one at a time, each after the\n"
-    "               last one's upload has ended (delivery report, failure, or the terminal\n"
-    "               program's exit); then the client exits\n"
+#ifdef TRQX_GUI
+    "Where a display exists (DISPLAY, WAYLAND_DISPLAY or QT_QPA_PLATFORM is set) the client\n"
+    "opens its window; with --console, with --send, or without a display it runs on the\n"
+    "console.\n"
+#else
+    "This build has no window: the client always runs on the console.\n"
+#endif
+    "\n"
+    "  --console    run on the console: print every event-log line, history row, status\n"
+    "               text, menu change and upload-progress state on standard output, message\n"
+    "               boxes on standard error and each beep as the line \"beep\"\n"
+    "  --send FILE  on the console, File Send of FILE once started (and, with the server\n"
+    "               method, connected and logged in); repeatable: the files go one at a\n"
+    "               time, each after the last one's upload has ended (delivery report,\n"
+    "               failure, or the terminal program's exit); then the client exits\n"
     "  --help       show this text\n"
     "\n"
-    "Without --send the client runs until SIGTERM, SIGINT or the command exit, polls its poll\n"
-    "folder when the settings say so, and reads menu commands, one a line, on standard input\n"
-    "(the end of the input does not end it):\n";
+    "Without --send the client runs until SIGTERM, SIGINT or its Exit command, and polls its\n"
+    "poll folder when the settings say so. On the console it reads menu commands, one a line,\n"
+    "on standard input (the end of the input does not end it):\n";
 
 constexpr std::string_view kExitCodes =
     "\n"
@@ -51,6 +62,7 @@ int Misuse(const std::string& problem) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  [[maybe_unused]] bool console = false;
   std::vector<std::string> files;
   for (int i = 1; i < argc; ++i) {
     const std::string_view argument = argv[i];
@@ -63,9 +75,19 @@ int main(int argc, char** argv) {
         return Misuse("--send needs a FILE");
       }
       files.emplace_back(argv[++i]);
-    } else if (argument != "--console") {
+    } else if (argument == "--console") {
+      console = true;
+    } else {
       return Misuse("unknown argument " + std::string(argument));
     }
   }
+#ifdef TRQX_GUI
+  if (!console && files.empty()) {
+    if (trqx::DisplayAvailable()) {
+      return trqx::RunClientWindow(argc, argv);
+    }
+    std::cerr << "TRQXClient: no display; running on the console\n";
+  }
+#endif
   return trqx::RunClientConsole(files, STDIN_FILENO, std::cout, std::cerr);
 }

@@ -81,7 +81,8 @@ start_case() {
   printf 'NONE\n' >"$work/reason.cfg"
   client_config "$work/trqx.cfg" UUID=4711 PortfolioLogin=JSMITH PortfolioWS=DESK1 \
     "Current Basket ID=1" UploadMethod=1 ServerAddress=127.0.0.1 "ServerPort=${server_PORT:-0}" \
-    "ClientLogin=$login" "ClientPassword=$password" "Poll Directory=$poll" "$@"
+    "ClientLogin=$login" "ClientPassword=$password" "Poll Directory=$poll" \
+    ClientAutoRestartInterval=1 "$@"
   rm -f "$ftp_dir/"*
 }
 
