@@ -16,6 +16,7 @@
 #include "gui/client/upload_progress_window.h"
 #include "gui/client/upload_status_window.h"
 #include "gui/event_log_window.h"
+#include "gui/upload/upload_profile_dialogs.h"
 
 namespace trqx {
 
@@ -89,7 +90,16 @@ void ClientWindow::BuildMenus() {
   AddCommand(upload, "&Reset Send Log", &CTRQXClientDlg::OnResetSendLog);
   upload->addSeparator();
   AddNotYet(upload, "&Settings");
-  AddNotYet(upload, "&Profile");
+  connect(upload->addAction("&Profile"), &QAction::triggered, this, [this] {
+    m_loop.Post([window = QPointer<ClientWindow>(this)] {
+      if (window != nullptr && window->m_dlg != nullptr) {
+        window->m_dlg->OnUploadProfile([&](UserProfile& profile, const std::string& path,
+                                           const UploadEditorOptions& options, CFileError& error) {
+          return EditUploadProfile(window, profile, path, options, error);
+        });
+      }
+    });
+  });
 
   QMenu* download = menuBar()->addMenu("&Download");
   download->setToolTipsVisible(true);
