@@ -260,6 +260,18 @@ void CTRQXClientDlg::OnCancelAllPending() {
   }
 }
 
+void CTRQXClientDlg::OnUploadProfile(const ProfileEditor& edit) {
+  UploadEditorOptions options;
+  options.m_useUuid = Settings().m_useUuid;
+  options.m_lists = {&m_exchanges, &m_orderTypes, &m_reasons};
+  CFileError error;
+  if (!edit(m_startup.Profile(), JoinPath(m_workingFolder, UserProfile::kFileName), options,
+            error)) {
+    Logger().Log(kLogError, kCategorySystem, kMsgFileError,
+                 {error.m_fileName, std::to_string(error.m_osError)});
+  }
+}
+
 void CTRQXClientDlg::OnResetSendLog() {
   m_history.Clear();
 }

@@ -22,6 +22,7 @@
 #include "foundation/registry.h"
 #include "foundation/sys/event_loop.h"
 #include "settings/settings_dialogs.h"
+#include "upload/profile_editor.h"
 
 namespace trqx {
 
@@ -107,6 +108,14 @@ class CTRQXClientDlg : private PollerHost {
   // the folders, the connect menu (when the method changed), the save with "PollingDir" and
   // the poller (when a polling setting changed) follow them.
   void OnSettingsChanged(const CInternalSettingsDlg& dialog);
+  // The upload profile editor: edits the profile and, on OK, saves it to path; false with
+  // error filled when that save failed.
+  using ProfileEditor = std::function<bool(UserProfile& profile, const std::string& path,
+                                           const UploadEditorOptions& options, CFileError& error)>;
+  // "Profile" of the "Upload" menu: runs edit on the profile, "qxu.pfl", the "Use UUID Flag"
+  // and the value lists; a failed save is logged as a file error (103, ERROR), and the edited
+  // profile stays in use.
+  void OnUploadProfile(const ProfileEditor& edit);
 
   // Messages: the upload-progress window's "Cancel File Upload" (0x466 with 1), the
   // connection task's notices (0x467, and 0x468 when it has logged in), the end of a

@@ -17,6 +17,7 @@
 #include "gui/client/upload_progress_window.h"
 #include "gui/client/upload_status_window.h"
 #include "gui/event_log_window.h"
+#include "gui/upload/upload_profile_dialogs.h"
 
 namespace trqx {
 
@@ -59,11 +60,17 @@ ClientWindow::ClientWindow(EventLoop& loop, QWidget* parent)
 
 ClientWindow::~ClientWindow() = default;
 
+QAction* ClientWindow::AddCommand(QMenu* menu, const char* text, DialogCommand command) {
+  QAction* action = menu->addAction(text);
+  connect(action, &QAction::triggered, this,
+          [this, command = std::move(command)] { PostToDialog(command); });
+  return action;
+}
+
 QAction* ClientWindow::AddCommand(QMenu* menu, const char* text,
                                   void (CTRQXClientDlg::*command)()) {
-  QAction* action = menu->addAction(text);
-  connect(action, &QAction::triggered, this, [this, command] { PostToDialog(command); });
-  return action;
+  return AddCommand(menu, text,
+                    [command](CTRQXClientDlg& dlg, ClientWindow&) { (dlg.*command)(); });
 }
 
 void ClientWindow::BuildMenus() {
@@ -89,18 +96,16 @@ void ClientWindow::BuildMenus() {
   upload->addSeparator();
   AddCommand(upload, "&Reset Send Log", &CTRQXClientDlg::OnResetSendLog);
   upload->addSeparator();
-  QAction* settings = upload->addAction("&Settings");
-  connect(settings, &QAction::triggered, this, [this] {
-    // Posted as File Send is, so the modal dialog runs between the loop's other work.
-    m_loop.Post([window = QPointer<ClientWindow>(this)] {
-      if (window != nullptr && window->m_dlg != nullptr) {
-        window->m_dlg->OnSettings([&](CInternalSettingsDlg& dialog) {
-          return RunInternalSettingsDialog(dialog, window);
-        });
-      }
+  AddCommand(upload, "&Settings", [](CTRQXClientDlg& dlg, ClientWindow& window) {
+    dlg.OnSettings(
+        [&](CInternalSettingsDlg& dialog) { return RunInternalSettingsDialog(dialog, &window); });
+  });
+  AddCommand(upload, "&Profile", [](CTRQXClientDlg& dlg, ClientWindow& window) {
+    dlg.OnUploadProfile([&](UserProfile& profile, const std::string& path,
+                            const UploadEditorOptions& options, CFileError& error) {
+      return EditUploadProfile(&window, profile, path, options, error);
     });
   });
-  AddNotYet(upload, "&Profile");
 
   QMenu* download = menuBar()->addMenu("&Download");
   download->setToolTipsVisible(true);
@@ -144,20 +149,18 @@ void ClientWindow::BuildCentralWidget() {
 
 // ---- Commands ----
 
-void ClientWindow::PostToDialog(void (CTRQXClientDlg::*command)()) {
+void ClientWindow::PostToDialog(const DialogCommand& command) {
+  // Posted as window messages were, so a dialog's modal loop runs between the loop's other
+  // work, and a window gone by then does nothing.
   m_loop.Post([window = QPointer<ClientWindow>(this), command] {
     if (window != nullptr && window->m_dlg != nullptr) {
-      (window->m_dlg->*command)();
+      command(*window->m_dlg, *window);
     }
   });
 }
 
 void ClientWindow::FileSend() {
-  m_loop.Post([window = QPointer<ClientWindow>(this)] {
-    if (window != nullptr && window->m_dlg != nullptr) {
-      window->m_dlg->OnFileSend(window->m_pick);
-    }
-  });
+  PostToDialog([](CTRQXClientDlg& dlg, ClientWindow& window) { dlg.OnFileSend(window.m_pick); });
 }
 
 std::optional<std::string> ClientWindow::PickFile(const std::string& title,
