@@ -74,11 +74,19 @@ window_id() {
   return 1
 }
 
-# shot NAME TITLE: saves the window named TITLE as docs/NAME.png once it has painted.
+# place TITLE X Y: moves the window named TITLE to X,Y. Without a window manager every window
+# opens at the top left, and a window's picture holds whatever covers it.
+place() {
+  xdotool windowmove --sync "$(window_id "$1")" "$2" "$3" 2>/dev/null ||
+    xdotool windowmove "$(window_id "$1")" "$2" "$3"
+}
+
+# shot NAME TITLE [SECONDS]: saves the window named TITLE as docs/NAME.png once it has
+# painted (SECONDS after it appeared, 0.7 by default).
 shot() {
   local id
   id=$(window_id "$2")
-  sleep 0.7
+  sleep "${3:-0.7}"
   xwd -id "$id" -silent | convert xwd:- "$docs/$1.png"
   echo "== docs/$1.png: $2"
 }
@@ -106,7 +114,7 @@ vexo_config "$work/server/VEXOSvr.cfg" "Port=$server_port" CUserSettings.Passwor
 (cd "$work/server" && exec "$build/apps/VEXOServer" --start >server.out 2>&1) &
 pids+=($!)
 server_title="Quorvel Upload Server 2.2f"
-window_id "$server_title" >/dev/null
+place "$server_title" 620 0
 wait_for_line "$work/server/server.out" "Accept task stared" 20 ||
   wait_for_line "$work/server/qxu.log" "Accept task stared" 20
 
@@ -116,24 +124,25 @@ printf 'COpenNVInternalSettings,13,UUID,Value,4711,PortfolioLogin,Value,JSMITH,P
 (cd "$work/desk" && exec "$build/apps/TRQXClient" >client.out 2>&1) &
 pids+=($!)
 client_title="Quorvel File Upload/Download - Version 2.2f"
-window_id "$client_title" >/dev/null
+place "$client_title" 0 0
 wait_for_line "$work/desk/qxu.log" "Connection established." 20
 # A large basket keeps the upload-progress window up long enough to be seen.
-{
-  head -n 1 "$work/desk/orders.csv"
-  for ((row = 0; row < 200000; row++)); do
-    tail -n +2 "$work/desk/orders.csv"
-  done
-} >"$work/big.csv"
+awk 'NR == 1 { print; next } { rows[++n] = $0 }
+     END { for (i = 0; i < 1000000; i++) for (r = 1; r <= n; r++) print rows[r] }' \
+  "$work/desk/orders.csv" >"$work/big.csv"
 for name in growth value; do
   cp "$work/desk/orders.csv" "$work/$name.csv"
   mv "$work/$name.csv" "$work/poll/"
   wait_for_line "$work/desk/qxu.log" "$name.csv" 20
   sleep 1
 done
+progress_title="TRQXClient Upload/Download: Upload in progress..."
+status_title="TRQXClient Upload/Download: File upload status"
+place "$status_title" 0 820
 mv "$work/big.csv" "$work/poll/"
-shot client-upload-progress "TRQXClient Upload/Download: Upload in progress..."
-shot client-upload-status "TRQXClient Upload/Download: File upload status"
+place "$progress_title" 0 680
+shot client-upload-progress "$progress_title" 0.2
+shot client-upload-status "$status_title"
 for ((tries = 0; tries < 300; tries++)); do
   [ -z "$(ls -A "$work/poll")" ] && break
   sleep 0.1
@@ -141,11 +150,14 @@ done
 sleep 2
 shot client-main "$client_title"
 keys "$client_title" alt+s l
+place "Event Log" 0 340
 shot client-event-log "Event Log"
 keys "Event Log" Escape
 shot server-main "$server_title"
 keys "$server_title" alt+s l
+place "Event Log" 0 340
 shot server-event-log "Event Log"
+keys "Event Log" Escape
 
 # ---- The download converter on the sample order file. ----
 cat "$root/samples/download/download_fields.cfg" >>"$work/desk/NVFormat.cfg"
@@ -155,7 +167,9 @@ printf '[Software\\VEXO_PATH]\nApplicationPath=%s\n' "$work/desk" \
 "$build/apps/TRQXDownLoad" "$work/desk/orders.txt" >"$work/download.out" 2>&1 &
 pids+=($!)
 download_title="TRQXDownLoad        Version 2.2f"
+place "$download_title" 0 340
 shot download-progress "$download_title"
 keys "$download_title" alt+a
+place "About TRQXDownLoad" 400 340
 shot download-about "About TRQXDownLoad"
 echo "== Screenshots in $docs"

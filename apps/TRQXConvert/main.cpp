@@ -15,6 +15,7 @@ using namespace trqx;
 
 constexpr const char* kHelp =
     "Usage: TRQXConvert [--number N] DESKFILE\n"
+    "       TRQXConvert --list\n"
     "\n"
     "Runs TRQXClient's conversion step on one desk file, with the current folder as the\n"
     "client's working folder, and prints the path of the upload file it wrote.\n"
@@ -30,8 +31,15 @@ constexpr const char* kHelp =
     "saves the advanced basket ID and checks the written file's UUID and, for terminal\n"
     "uploads, its PRICINGNUMBER, exactly as an upload would.\n"
     "\n"
+    "With --list it converts nothing: it reads NVFormat.cfg and qxu.pfl of the current\n"
+    "folder (changing neither) and prints every mapping of the upload profile as the\n"
+    "profile editor shows it: its number, \"File Name\" and \"Format Type\" (and whether\n"
+    "it is active), then one line per field with \"Type\", \"Name\", \"Width\" and\n"
+    "\"Map Type\".\n"
+    "\n"
     "Options:\n"
     "  --number N  the upload number that names the file (default 0)\n"
+    "  --list      list the mappings of qxu.pfl instead of converting\n"
     "  --help      show this text\n"
     "\n"
     "Every event is logged to qxu.log; errors are also printed on standard error.\n"
@@ -62,13 +70,16 @@ int Usage(const char* problem) {
 int main(int argc, char** argv) {
   unsigned uploadNumber = 0;
   std::string deskPath;
+  bool list = false;
   for (int i = 1; i < argc; ++i) {
     std::string_view arg = argv[i];
     if (arg == "--help" || arg == "-h") {
       std::fputs(kHelp, stdout);
       return 0;
     }
-    if (arg == "--number") {
+    if (arg == "--list") {
+      list = true;
+    } else if (arg == "--number") {
       if (i + 1 >= argc || !ParseNumber(argv[i + 1], uploadNumber)) {
         return Usage("--number needs a number from 0 to 999999999");
       }
@@ -80,6 +91,12 @@ int main(int argc, char** argv) {
     } else {
       deskPath = arg;
     }
+  }
+  if (list) {
+    if (!deskPath.empty()) {
+      return Usage("--list takes no desk file");
+    }
+    return ListProfileConsole("", std::cout, std::cerr);
   }
   if (deskPath.empty()) {
     return Usage("no desk file given");

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <filesystem>
 #include <memory>
 #include <utility>
 
@@ -80,7 +81,7 @@ void CleanCacheFolder(const std::string& cacheFolder, std::time_t now) {
   ::closedir(folder);
 }
 
-CTRQXClientDlg::CTRQXClientDlg(ClientView& view, EventLoop& loop, const Registry& registry,
+CTRQXClientDlg::CTRQXClientDlg(ClientView& view, EventLoop& loop, Registry& registry,
                                ProcessRunner& processes, std::string workingFolder, WallClock clock)
     : m_view(view),
       m_loop(loop),
@@ -180,7 +181,7 @@ void CTRQXClientDlg::OnDestroy() {
   m_startup.SetLogDisplay(nullptr);  // the window is gone
   Logger().Log(kLogInfo, kCategorySystem, kMsgFreeText, {kExitingText});
   m_loop.KillTimer(kDailyTimer);
-  m_loop.KillTimer(kRestartTimer);
+  StopRestartTimer();
 }
 
 // ---- Menu commands ----
@@ -249,7 +250,7 @@ void CTRQXClientDlg::OnConnect() {
   if (Connected()) {
     return;
   }
-  m_loop.KillTimer(kRestartTimer);
+  StopRestartTimer();
   const COpenNVInternalSettings& settings = Settings();
   if (!settings.IsClientServerUpload()) {
     return;
@@ -275,7 +276,7 @@ void CTRQXClientDlg::OnDisconnect() {
   if (!Connected()) {
     return;
   }
-  m_loop.KillTimer(kRestartTimer);
+  StopRestartTimer();
   CSysErrorInfo error;
   if (!m_connection.Stop(std::chrono::milliseconds(0), error)) {
     LogSystemError(error);
@@ -289,8 +290,82 @@ void CTRQXClientDlg::OnCancelAllPending() {
   }
 }
 
+void CTRQXClientDlg::OnUploadProfile(const ProfileEditor& edit) {
+  UploadEditorOptions options;
+  options.m_useUuid = Settings().m_useUuid;
+  options.m_lists = {&m_exchanges, &m_orderTypes, &m_reasons};
+  CFileError error;
+  if (!edit(m_startup.Profile(), JoinPath(m_workingFolder, UserProfile::kFileName), options,
+            error)) {
+    Logger().Log(kLogError, kCategorySystem, kMsgFileError,
+                 {error.m_fileName, std::to_string(error.m_osError)});
+  }
+}
+
 void CTRQXClientDlg::OnResetSendLog() {
   m_history.Clear();
+}
+
+// ---- Settings dialog ----
+
+void CTRQXClientDlg::OnSettings(const SettingsDialogRunner& run) {
+  CInternalSettingsDlg dialog = SettingsDialog();
+  if (run(dialog)) {
+    OnSettingsChanged(dialog);
+  }
+}
+
+CInternalSettingsDlg CTRQXClientDlg::SettingsDialog() const {
+  return CInternalSettingsDlg(Settings(), !Connected(), m_startup.RegistrySerialNumber());
+}
+
+void CTRQXClientDlg::OnSettingsChanged(const CInternalSettingsDlg& dialog) {
+  COpenNVInternalSettings& settings = Settings();
+  const COpenNVInternalSettings old = settings;
+  dialog.ApplyTo(settings);
+  ApplyRestartTimer();
+  // Portfolio strings and the UUID are read from the settings at each upload; mappings made
+  // from now on take the convert-dots flag (loaded ones keep theirs until a restart).
+  m_startup.Profile().m_convertDots = settings.m_convertDotsToSlashes;
+  for (const std::string* folder : {&settings.m_cacheDirectory, &settings.m_tempDirectory}) {
+    std::error_code ec;
+    if (!folder->empty()) {
+      std::filesystem::create_directories(*folder, ec);
+    }
+  }
+  if (settings.m_uploadMethod != old.m_uploadMethod) {
+    m_view.EnableCommand(ClientCommand::kConnect, settings.IsClientServerUpload());
+    m_view.EnableCommand(ClientCommand::kCancelAll, false);
+    m_view.EnableCommand(ClientCommand::kDisconnect, Connected());
+  }
+  if (SaveSettingsAt(m_startup.SettingsFile(), Logger(), SettingsSavePoint::kInternalSettings)) {
+    // Other programs find the poll folder here; a registry that cannot be written is no
+    // reason to refuse the settings.
+    m_registry.WriteString(RegistryHive::kLocalMachine, kPollingDirKey, kPollingDirValue,
+                           settings.m_pollDirectory);
+  }
+  const bool pollingChanged = settings.m_usePoll != old.m_usePoll ||
+                              settings.m_pollDirectory != old.m_pollDirectory ||
+                              settings.m_timerInterval != old.m_timerInterval ||
+                              settings.m_detectMethod != old.m_detectMethod;
+  if (pollingChanged) {
+    if (settings.m_usePoll) {
+      m_poller.StartPolling(settings);
+    } else {
+      m_poller.StopPolling();
+    }
+  }
+}
+
+void CTRQXClientDlg::ApplyRestartTimer() {
+  const COpenNVInternalSettings& settings = Settings();
+  if (settings.IsClientServerUpload() && settings.m_clientAutoRestart) {
+    if (m_restartInterval != RestartInterval()) {
+      SetRestartTimer();
+    }
+  } else if (m_restartInterval) {
+    StopRestartTimer();
+  }
 }
 
 // ---- Upload flow ----
@@ -555,10 +630,18 @@ void CTRQXClientDlg::ShowConnected(bool connected) {
 void CTRQXClientDlg::SetRestartTimer() {
   const COpenNVInternalSettings& settings = Settings();
   if (settings.IsClientServerUpload() && settings.m_clientAutoRestart) {
-    m_loop.SetTimer(kRestartTimer,
-                    std::chrono::seconds(std::max(settings.m_clientAutoRestartInterval, 1)),
-                    [this] { OnConnect(); });
+    m_restartInterval = RestartInterval();
+    m_loop.SetTimer(kRestartTimer, *m_restartInterval, [this] { OnConnect(); });
   }
+}
+
+void CTRQXClientDlg::StopRestartTimer() {
+  m_loop.KillTimer(kRestartTimer);
+  m_restartInterval.reset();
+}
+
+std::chrono::milliseconds CTRQXClientDlg::RestartInterval() const {
+  return std::chrono::seconds(std::max(Settings().m_clientAutoRestartInterval, 1));
 }
 
 // ---- Housekeeping ----

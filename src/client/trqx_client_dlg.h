@@ -22,6 +22,8 @@
 #include "foundation/protocol/connection_task.h"
 #include "foundation/registry.h"
 #include "foundation/sys/event_loop.h"
+#include "settings/settings_dialogs.h"
+#include "upload/profile_editor.h"
 
 namespace trqx {
 
@@ -63,6 +65,9 @@ class CTRQXClientDlg : private PollerHost {
   static constexpr EventLoop::TimerId kRestartTimer = 101;
   static constexpr EventLoop::TimerId kDailyTimer = 102;
   static constexpr std::chrono::milliseconds kDailyInterval{60000};
+  // Where a confirmed "Internal Settings" dialog leaves the poll folder for other programs.
+  static constexpr const char* kPollingDirKey = "SOFTWARE\\Norvane L.P.\\Quorvel";
+  static constexpr const char* kPollingDirValue = "PollingDir";
 
   // How start-up ended: the window runs; it was closed (the program ends normally); or the
   // program aborts (exit code 3) after the message shown.
@@ -70,11 +75,12 @@ class CTRQXClientDlg : private PollerHost {
   // The "File Send" picker: given the title and the initial folder, the chosen path or none.
   using FilePicker = std::function<std::optional<std::string>(const std::string& title,
                                                               const std::string& folder)>;
+  // Shows the "Internal Settings" dialog modally over its logic; true when it ended with OK.
+  using SettingsDialogRunner = std::function<bool(CInternalSettingsDlg& dialog)>;
   // The program files are in workingFolder ("" the current folder). Everything must outlive
   // the dialog.
-  CTRQXClientDlg(ClientView& view, EventLoop& loop, const Registry& registry,
-                 ProcessRunner& processes, std::string workingFolder = "",
-                 WallClock clock = SystemTime);
+  CTRQXClientDlg(ClientView& view, EventLoop& loop, Registry& registry, ProcessRunner& processes,
+                 std::string workingFolder = "", WallClock clock = SystemTime);
   ~CTRQXClientDlg() override;
   CTRQXClientDlg(const CTRQXClientDlg&) = delete;
   CTRQXClientDlg& operator=(const CTRQXClientDlg&) = delete;
@@ -94,6 +100,23 @@ class CTRQXClientDlg : private PollerHost {
   void OnDisconnect();
   void OnCancelAllPending();
   void OnResetSendLog();
+  // "Upload > Settings": runs the dialog over the settings and, on OK, applies it.
+  void OnSettings(const SettingsDialogRunner& run);
+  // The "Internal Settings" dialog over the current settings, the connection state and the
+  // registry's serial number.
+  CInternalSettingsDlg SettingsDialog() const;
+  // The dialog ended with OK: its values become the settings, then the restart timer (101),
+  // the folders, the connect menu (when the method changed), the save with "PollingDir" and
+  // the poller (when a polling setting changed) follow them.
+  void OnSettingsChanged(const CInternalSettingsDlg& dialog);
+  // The upload profile editor: edits the profile and, on OK, saves it to path; false with
+  // error filled when that save failed.
+  using ProfileEditor = std::function<bool(UserProfile& profile, const std::string& path,
+                                           const UploadEditorOptions& options, CFileError& error)>;
+  // "Profile" of the "Upload" menu: runs edit on the profile, "qxu.pfl", the "Use UUID Flag"
+  // and the value lists; a failed save is logged as a file error (103, ERROR), and the edited
+  // profile stays in use.
+  void OnUploadProfile(const ProfileEditor& edit);
 
   // Messages: the upload-progress window's "Cancel File Upload" (0x466 with 1), the
   // connection task's notices (0x467, and 0x468 when it has logged in), the end of a
@@ -108,6 +131,10 @@ class CTRQXClientDlg : private PollerHost {
   void SetObserver(ClientObserver* observer) { m_observer = observer; }
 
   bool Connected() const { return m_connection.IsRunning(); }
+  // The interval of the running restart timer (101); none while it is stopped.
+  std::optional<std::chrono::milliseconds> RestartTimerInterval() const {
+    return m_restartInterval;
+  }
   bool UploadInProgress() const override;
   unsigned UploadNumber() const { return m_uploadNumber; }
   const CUploadHistoryList& History() const { return m_history; }
@@ -169,6 +196,9 @@ class CTRQXClientDlg : private PollerHost {
   void PostToSelf(std::function<void(CTRQXClientDlg&)> step);
   void ShowConnected(bool connected);
   void SetRestartTimer();
+  void StopRestartTimer();
+  std::chrono::milliseconds RestartInterval() const;
+  void ApplyRestartTimer();
   void ReadUserUuid();
   void LogSystemError(const CSysErrorInfo& error);
   std::string HistoryTime() const;
@@ -176,7 +206,7 @@ class CTRQXClientDlg : private PollerHost {
 
   ClientView& m_view;
   EventLoop& m_loop;
-  const Registry& m_registry;
+  Registry& m_registry;
   std::string m_workingFolder;
   ClientStartup m_startup;  // the log, settings, field format and profile
   ViewLogSink m_viewSink;
@@ -196,6 +226,7 @@ class CTRQXClientDlg : private PollerHost {
   bool m_transferInProgress = false;
   bool m_loggedIn = false;  // the running connection task has logged in
   bool m_closing = false;
+  std::optional<std::chrono::milliseconds> m_restartInterval;  // while timer 101 runs
   std::string m_terminalUserUuid;
   std::tm m_startDate{};
   ClientObserver* m_observer = nullptr;

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -10,10 +11,25 @@
 
 namespace trqx {
 
-// The rules of the server's settings dialogs; the front-ends draw the controls, write the
-// user's edits into the working copy and ask which controls are enabled. Each dialog holds
-// the live settings and the settings file's path, which must outlive it, and changes them
-// only on OK (or "Apply").
+// The rules of the server's settings dialogs; the front-ends draw the controls, hand the
+// user's texts to the working copy and ask which controls are enabled. Each dialog holds the
+// live settings, which must outlive it, and changes them only on OK; the window's logic then
+// saves the file (CVEXOServerDlg::OnUserSettingsChanged, OnFtpSettingsChanged).
+
+// Why OK (or an "Add") left the settings alone: the message to show and the control to
+// return to.
+template <class Field>
+struct CRefusal {
+  Field m_field;
+  std::string m_message;
+};
+
+// VEXOSvr.cfg keeps each value on one record line: the reader ends a record at a bare line
+// feed, fails on a quoted one and drops every carriage return, so a value holding either
+// could not come back as typed. Commas and quotes are quoted by the writer and come back.
+bool StorableInSettingsFile(std::string_view value);
+// "%s cannot hold a line break." with the control's label.
+std::string LineBreakMessage(std::string_view label);
 
 // "User Setup" ("Users" of the "S&etup" menu): a working copy of CUserSettings. Its
 // "Auto-(Re)Start" and "Restart Interval" are not shown and go back as they came.
@@ -21,6 +37,7 @@ class CUserSetupDlg {
  public:
   static constexpr const char* kCaption = "User Setup";
   static constexpr const char* kQueryCaption = "Query IP Address";  // the dialog "Add" opens
+  static constexpr const char* kQueryLabel = "IP Address";
 
   enum class Field {
     kPort,
@@ -30,26 +47,36 @@ class CUserSetupDlg {
     kAcceptUnAuthorizedClients,
     kAuthorizedClients,  // the list with "Add" and "Delete"
   };
+  using Refusal = CRefusal<Field>;
+  static const char* Label(Field field);
 
   // taskRunning: a server task runs as the dialog opens.
-  CUserSetupDlg(CServerSettings& settings, std::string path, bool taskRunning);
+  CUserSetupDlg(CUserSettings& settings, bool taskRunning);
 
   // "Port", "Login" and "Password" are disabled while a server task runs.
   bool Enabled(Field field) const;
+
+  // The edits' texts ("Port", "Max Users", "Login", "Password"; "" for the other fields).
+  // A number field takes the leading digits of what was typed, as the C library's
+  // conversion does: "12ab" is 12, text that is no number is 0.
+  std::string Text(Field field) const;
+  void SetText(Field field, std::string_view typed);
+
   // OK of "Query IP Address": the typed text trimmed of leading and trailing white space is
-  // appended (an address already listed is listed again). False when it trims to nothing.
-  bool AddAddress(std::string_view typed);
+  // appended (an address already listed is listed again) and true returned. False, nothing
+  // added, when it trims to nothing (refusal empty: ignored) or cannot be stored (refusal
+  // says why).
+  bool AddAddress(std::string_view typed, std::optional<Refusal>& refusal);
   // "Delete": removes the selected address. False, nothing removed, when out of range.
   bool DeleteAddress(std::size_t selected);
-  // OK: copies every field into the live CUserSettings and saves the file. False with error
-  // filled when the save failed; the fields are copied either way.
-  bool OnOK(CFileError& error);
+  // OK: copies every field into the live CUserSettings, or refuses, changing nothing, when a
+  // field could not be stored (the first such field in the dialog's order).
+  std::optional<Refusal> OnOK();
 
   CUserSettings m_working;
 
  private:
-  CServerSettings& m_settings;
-  std::string m_path;
+  CUserSettings& m_settings;
   bool m_taskRunning;
 };
 
@@ -61,6 +88,7 @@ class CFTPSettingsDlg {
   // The "Access Type" list; SessionType is the index.
   static constexpr const char* kAccessTypes[] = {"Preconfig", "Direct", "Proxy"};
 
+  // In the dialog's order.
   enum class Field {
     kUsername,
     kPassword,
@@ -75,26 +103,43 @@ class CFTPSettingsDlg {
     kSourceDirectory,
     kDestinationDirectory,
   };
+  static constexpr Field kFields[] = {
+      Field::kUsername,      Field::kPassword,        Field::kPrimaryAddress,
+      Field::kBackupAddress, Field::kAccessType,      Field::kProxyName,
+      Field::kBypassList,    Field::kInfiniteRetry,   Field::kRetryLimit,
+      Field::kRetryInterval, Field::kSourceDirectory, Field::kDestinationDirectory,
+  };
+  using Refusal = CRefusal<Field>;
+  static const char* Label(Field field);
+  // Whether the field is an edit (text), rather than the list or the check box.
+  static bool IsEdit(Field field);
 
   // taskRunning: any server task runs as the dialog opens.
-  CFTPSettingsDlg(CServerSettings& settings, std::string path, bool taskRunning);
+  CFTPSettingsDlg(FTPPutSettings& settings, bool taskRunning);
 
   // While a task runs only "Infinite Retry" and "Source Directory" stay enabled.
   bool Enabled(Field field) const;
   // "Source Directory" is always read-only.
   static bool ReadOnly(Field field) { return field == Field::kSourceDirectory; }
-  // OK: trims the two addresses, the destination directory and the proxy name of leading and
-  // trailing white space (user name and password stay as typed), copies every field but
-  // PrimaryIsActive into the live FTPPutSettings and saves the file. False with error filled
-  // when the save failed; the fields are copied either way. The caller then shows the new
-  // addresses in the main window's counter rows.
-  bool OnOK(CFileError& error);
+
+  // The edits' texts ("" for the list and the check box). "Retry Limit" and "Retry
+  // Interval(MilliSeconds)" take the leading digits of what was typed, as the C library's
+  // conversion does ("12ab" is 12, text that is no number is 0); the read-only "Source
+  // Directory" ignores SetText.
+  std::string Text(Field field) const;
+  void SetText(Field field, std::string_view typed);
+
+  // OK: trims the two addresses, the destination directory and the proxy name of leading
+  // and trailing white space (user name and password stay as typed) and copies every field
+  // but PrimaryIsActive into the live FTPPutSettings. Refuses, changing nothing, when a field
+  // could not be stored (the first such field in the dialog's order). The caller then shows
+  // the new addresses in the main window's counter rows and saves.
+  std::optional<Refusal> OnOK();
 
   FTPPutSettings m_working;
 
  private:
-  CServerSettings& m_settings;
-  std::string m_path;
+  FTPPutSettings& m_settings;
   bool m_taskRunning;
 };
 

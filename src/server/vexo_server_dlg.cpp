@@ -10,6 +10,7 @@
 #include "foundation/server_strings.h"
 #include "foundation/sys/task_codes.h"
 #include "foundation/user_info.h"
+#include "server/setup_dialogs.h"
 #include "server/spool_preparation.h"
 
 namespace trqx {
@@ -250,11 +251,15 @@ void CVEXOServerDlg::OnBehaviorEdited() {
 }
 
 void CVEXOServerDlg::OnApplyBehavior(bool autoRestart, std::uint32_t intervalSeconds) {
-  UserSettings().m_autoRestart = autoRestart;
-  UserSettings().m_restartInterval = intervalSeconds;
-  SaveSettings();
+  CBehaviorBox box(m_settings, kSettingsFileName);
+  box.OnAutoRestartChanged(autoRestart);
+  box.OnIntervalChanged(intervalSeconds);
+  const CBehaviorBox::Applied applied = box.OnApply();
+  if (!applied.m_saved) {
+    LogFileError(applied.m_error);
+  }
   SetRestartTimer();
-  m_view.EnableApply(false);
+  m_view.EnableApply(box.ApplyEnabled());
 }
 
 void CVEXOServerDlg::OnFtpSettingsChanged() {
@@ -272,9 +277,13 @@ void CVEXOServerDlg::OnUserSettingsChanged() {
 void CVEXOServerDlg::SaveSettings() {
   CFileError error;
   if (!m_settings.SaveFile(kSettingsFileName, error)) {
-    Log(kLogError, kCategorySystem, kMsgFileError,
-        {std::to_string(error.m_osError), error.m_fileName});
+    LogFileError(error);
   }
+}
+
+void CVEXOServerDlg::LogFileError(const CFileError& error) {
+  Log(kLogError, kCategorySystem, kMsgFileError,
+      {std::to_string(error.m_osError), error.m_fileName});
 }
 
 bool CVEXOServerDlg::AnyTaskRunning() const {

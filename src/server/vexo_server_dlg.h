@@ -121,6 +121,7 @@ class CVEXOServerDlg {
   // others.
   void StopSessions();
   void SaveSettings();
+  void LogFileError(const CFileError& error);
   void ReadSerialNumber();
   void AddHistory(const std::string& address, std::uint32_t event,
                   const std::vector<std::string>& args = {});

@@ -89,6 +89,12 @@ void UserProfile::RemoveMapping(std::size_t index) {
   }
 }
 
+void UserProfile::ReplaceMapping(std::size_t index, std::unique_ptr<CMapping> mapping) {
+  if (index < m_mappings.size() && mapping) {
+    m_mappings[index] = std::move(mapping);
+  }
+}
+
 CMapping* UserProfile::GetMapping(std::size_t index) const {
   return index < m_mappings.size() ? m_mappings[index].get() : nullptr;
 }

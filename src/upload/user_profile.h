@@ -44,6 +44,9 @@ class UserProfile : public CArchivable {
   // Destroys the mapping at index (ignored when out of range); the active index becomes -1
   // when it named that mapping and moves down by one when it named a later one.
   void RemoveMapping(std::size_t index);
+  // Puts mapping in the place of the one at index, which is destroyed (ignored when out of
+  // range); the active index stays.
+  void ReplaceMapping(std::size_t index, std::unique_ptr<CMapping> mapping);
   // The mapping at index; nullptr when out of range.
   CMapping* GetMapping(std::size_t index) const;
   std::size_t MappingCount() const { return m_mappings.size(); }

@@ -458,6 +458,38 @@ TEST_F(ClientDlgTest, StatusTextBeepsAndShowsAndLogEntriesAreLogged) {
   EXPECT_EQ(m_view.LogTexts().back(), "Timeout, no data.");
 }
 
+TEST_F(ClientDlgTest, UploadProfileEditsTheLoadedProfileAndLogsAFailedSave) {
+  Settings();
+  ASSERT_EQ(Init(), Startup::kRunning);
+  std::string editedPath;
+  UploadEditorOptions seen;
+  std::size_t mappings = 0;
+  m_dlg->OnUploadProfile([&](UserProfile& profile, const std::string& path,
+                             const UploadEditorOptions& options, CFileError&) {
+    editedPath = path;
+    seen = options;
+    mappings = profile.MappingCount();
+    return true;
+  });
+  EXPECT_EQ(editedPath, m_folder.File("qxu.pfl"));
+  EXPECT_GT(mappings, 0u);  // the profile loaded at start-up
+  EXPECT_FALSE(seen.m_useUuid);
+  ASSERT_NE(seen.m_lists.m_exchanges, nullptr);
+  ASSERT_NE(seen.m_lists.m_reasons, nullptr);
+  const std::size_t logged = m_view.m_log.size();
+
+  m_dlg->OnUploadProfile(
+      [](UserProfile&, const std::string&, const UploadEditorOptions&, CFileError& error) {
+        error.m_fileName = "qxu.pfl";
+        error.m_osError = 13;
+        return false;
+      });
+  ASSERT_EQ(m_view.m_log.size(), logged + 1);
+  EXPECT_EQ(test::RecordingClientView::Trimmed(m_view.m_log.back()),
+            "File error, function: qxu.pfl, code 13.");
+  EXPECT_EQ(m_view.m_log.back().m_level, kLogError);
+}
+
 TEST_F(ClientDlgTest, TerminalUploadsNumberTheirFilesAndBusyFileSendOnlyBeeps) {
   Settings();
   ASSERT_EQ(Init(), Startup::kRunning);

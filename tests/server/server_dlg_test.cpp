@@ -10,6 +10,7 @@
 
 #include "foundation/protocol/connection_task.h"
 #include "foundation/sys/event_loop.h"
+#include "server/setup_dialogs.h"
 #include "server/vexo_server_dlg.h"
 #include "support/current_folder.h"
 #include "support/fake_ftp_client.h"
@@ -366,6 +367,49 @@ TEST_F(ServerDlgTest, APortOutsideTheRangeFailsTheAcceptTasksStart) {
       "System error, code: 22, function: int bind(SOCKET, const struct sockaddress *, int)."));
   EXPECT_EQ(m_dlg->ListeningPort(), 0);
   EXPECT_EQ(m_view.m_status[StatusBox::kAccept].m_state, TaskState::kInitial);
+}
+
+// The three save points: OK of each setup dialog and "Apply" of the Behavior box.
+TEST_F(ServerDlgTest, SetupDialogsAndTheBehaviorBoxSaveThroughTheWindow) {
+  Open();
+  CFTPSettingsDlg ftp(m_dlg->FtpSettings(), m_dlg->AnyTaskRunning());
+  ftp.SetText(CFTPSettingsDlg::Field::kBackupAddress, " other.test ");
+  ASSERT_EQ(ftp.OnOK(), std::nullopt);
+  m_dlg->OnFtpSettingsChanged();
+  EXPECT_EQ(m_view.m_addresses[HostRow::kBackup], "other.test");
+  EXPECT_EQ(m_view.m_addresses[HostRow::kPrimary], kPrimary);
+
+  CUserSetupDlg users(m_dlg->UserSettings(), m_dlg->AnyTaskRunning());
+  std::optional<CUserSetupDlg::Refusal> refusal;
+  ASSERT_TRUE(users.AddAddress("127.0.0.7", refusal));
+  ASSERT_EQ(users.OnOK(), std::nullopt);
+  m_dlg->OnUserSettingsChanged();
+
+  m_dlg->OnBehaviorEdited();
+  EXPECT_TRUE(m_view.m_applyEnabled);
+  m_dlg->OnApplyBehavior(true, 30);
+  EXPECT_FALSE(m_view.m_applyEnabled);
+
+  CServerSettings saved;
+  CFileError error;
+  ASSERT_TRUE(saved.LoadFile(CServerSettings::kFileName, error));
+  EXPECT_EQ(saved.m_ftp.m_backupAddress, "other.test");
+  EXPECT_EQ(saved.m_user.m_clientList, std::vector<std::string>{"127.0.0.7"});
+  EXPECT_TRUE(saved.m_user.m_autoRestart);
+  EXPECT_EQ(saved.m_user.m_restartInterval, 30u);
+  EXPECT_EQ(m_view.CountLogged("File error code:21, function VEXOSvr.cfg."), 0);
+}
+
+TEST_F(ServerDlgTest, ASettingsFileThatCannotBeWrittenIsLoggedAtEverySavePoint) {
+  Open();
+  std::filesystem::remove(CServerSettings::kFileName);
+  ASSERT_TRUE(std::filesystem::create_directory(CServerSettings::kFileName));
+  m_dlg->OnFtpSettingsChanged();
+  m_dlg->OnUserSettingsChanged();
+  m_dlg->OnApplyBehavior(false, 5);
+  EXPECT_EQ(m_view.CountLogged("File error code:21, function VEXOSvr.cfg."), 3);
+  EXPECT_FALSE(m_view.m_applyEnabled);
+  EXPECT_EQ(m_dlg->UserSettings().m_restartInterval, 5u) << "the live settings changed anyway";
 }
 
 TEST_F(ServerDlgTest, HistoryKeepsTheNewest500Rows) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -34,57 +35,139 @@ TEST(UserSetupDlg, PortLoginAndPasswordAreFixedWhileATaskRuns) {
       {.field = F::kAcceptUnAuthorizedClients, .enabledWhileRunning = true},
       {.field = F::kAuthorizedClients, .enabledWhileRunning = true},
   };
-  CServerSettings settings;
-  const CUserSetupDlg idle(settings, "unused", false);
-  const CUserSetupDlg running(settings, "unused", true);
+  CUserSettings settings;
+  const CUserSetupDlg idle(settings, false);
+  const CUserSetupDlg running(settings, true);
   for (const auto& row : rows) {
-    EXPECT_TRUE(idle.Enabled(row.field)) << static_cast<int>(row.field);
-    EXPECT_EQ(running.Enabled(row.field), row.enabledWhileRunning) << static_cast<int>(row.field);
+    EXPECT_TRUE(idle.Enabled(row.field)) << CUserSetupDlg::Label(row.field);
+    EXPECT_EQ(running.Enabled(row.field), row.enabledWhileRunning)
+        << CUserSetupDlg::Label(row.field);
   }
 }
 
-TEST(UserSetupDlg, AddTrimsIgnoresEmptyAndKeepsDuplicatesDeleteRemovesTheSelected) {
-  CServerSettings settings;
-  settings.m_user.m_clientList = {"127.0.0.5"};
-  CUserSetupDlg dialog(settings, "unused", false);
+TEST(UserSetupDlg, EditsShowTheSettingsAndNumbersTakeTheLeadingDigits) {
+  using F = CUserSetupDlg::Field;
+  CUserSettings settings;
+  CUserSetupDlg dialog(settings, false);
+  EXPECT_EQ(dialog.Text(F::kPort), "21010");
+  EXPECT_EQ(dialog.Text(F::kMaxUsers), "15");
+  EXPECT_EQ(dialog.Text(F::kLogin), "VEXOServer");
+  EXPECT_EQ(dialog.Text(F::kPassword), "");
+  const struct {
+    F field;
+    const char* typed;
+    const char* shown;
+  } rows[] = {
+      {.field = F::kPort, .typed = "2121", .shown = "2121"},
+      {.field = F::kPort, .typed = "21ab", .shown = "21"},
+      {.field = F::kPort, .typed = "port", .shown = "0"},
+      {.field = F::kPort, .typed = "", .shown = "0"},
+      {.field = F::kMaxUsers, .typed = " 3", .shown = "3"},
+      {.field = F::kMaxUsers, .typed = "many", .shown = "0"},
+      {.field = F::kLogin, .typed = " desk, \"one\" ", .shown = " desk, \"one\" "},
+      {.field = F::kPassword, .typed = "p w", .shown = "p w"},
+  };
+  for (const auto& row : rows) {
+    dialog.SetText(row.field, row.typed);
+    EXPECT_EQ(dialog.Text(row.field), row.shown) << '"' << row.typed << '"';
+  }
+}
+
+TEST(UserSetupDlg, AddTrimsIgnoresEmptyKeepsDuplicatesAndRefusesLineBreaks) {
+  CUserSettings settings;
+  settings.m_clientList = {"127.0.0.5"};
+  CUserSetupDlg dialog(settings, false);
   const struct {
     const char* typed;
     bool added;
+    const char* message;  // "" when nothing is said
   } rows[] = {
-      {.typed = " \t127.0.0.9 \r\n", .added = true},
-      {.typed = "   ", .added = false},
-      {.typed = "", .added = false},
-      {.typed = "127.0.0.9", .added = true},
+      {.typed = " \t127.0.0.9 \r\n", .added = true, .message = ""},
+      {.typed = "   ", .added = false, .message = ""},
+      {.typed = "", .added = false, .message = ""},
+      {.typed = "127.0.0.9", .added = true, .message = ""},
+      {.typed = "127.0.0.1\n127.0.0.2",
+       .added = false,
+       .message = "\"IP Address\" cannot hold a line break."},
+      {.typed = "127.0.0.1\r7",
+       .added = false,
+       .message = "\"IP Address\" cannot hold a line break."},
   };
   for (const auto& row : rows) {
-    EXPECT_EQ(dialog.AddAddress(row.typed), row.added) << '"' << row.typed << '"';
+    std::optional<CUserSetupDlg::Refusal> refusal;
+    EXPECT_EQ(dialog.AddAddress(row.typed, refusal), row.added) << '"' << row.typed << '"';
+    EXPECT_EQ(refusal ? refusal->m_message : "", row.message) << '"' << row.typed << '"';
   }
   EXPECT_EQ(dialog.m_working.m_clientList,
             (std::vector<std::string>{"127.0.0.5", "127.0.0.9", "127.0.0.9"}));
   EXPECT_FALSE(dialog.DeleteAddress(3));
   EXPECT_TRUE(dialog.DeleteAddress(0));
   EXPECT_EQ(dialog.m_working.m_clientList, (std::vector<std::string>{"127.0.0.9", "127.0.0.9"}));
-  EXPECT_EQ(settings.m_user.m_clientList.size(), 1u);  // nothing changes before OK
+  EXPECT_EQ(settings.m_clientList.size(), 1u);  // nothing changes before OK
 }
 
-TEST(UserSetupDlg, OkCopiesEveryFieldBackAndSaves) {
+TEST(UserSetupDlg, OkCopiesEveryFieldBackAndWhatItKeepsRoundTripsThroughTheFile) {
   ScratchFolder folder;
   const std::string path = folder.File(CServerSettings::kFileName);
   CServerSettings settings;
   settings.m_user.m_autoRestart = true;  // not shown by the dialog
-  CUserSetupDlg dialog(settings, path, false);
-  dialog.m_working.m_port = 2121;
-  dialog.m_working.m_maxClients = 1;
-  dialog.m_working.m_password = "secret";
-  ASSERT_TRUE(dialog.AddAddress("127.0.0.3"));
-  CFileError error;
-  ASSERT_TRUE(dialog.OnOK(error));
+  CUserSetupDlg dialog(settings.m_user, false);
+  using F = CUserSetupDlg::Field;
+  dialog.SetText(F::kPort, "2121");
+  dialog.SetText(F::kMaxUsers, "1");
+  dialog.SetText(F::kLogin, "");
+  dialog.SetText(F::kPassword, "se,cr\"et");
+  dialog.m_working.m_acceptUnAuthorizedClients = true;
+  std::optional<CUserSetupDlg::Refusal> refusal;
+  ASSERT_TRUE(dialog.AddAddress("127.0.0.3", refusal));
+  ASSERT_TRUE(dialog.AddAddress("host,\"a\"", refusal));
+  ASSERT_EQ(dialog.OnOK(), std::nullopt);
   EXPECT_EQ(settings.m_user.m_port, 2121);
-  EXPECT_EQ(settings.m_user.m_maxClients, 1);
   EXPECT_TRUE(settings.m_user.m_autoRestart);
+  CFileError error;
+  ASSERT_TRUE(settings.SaveFile(path, error));
   const CServerSettings saved = Reread(path);
-  EXPECT_EQ(saved.m_user.m_password, "secret");
-  EXPECT_EQ(saved.m_user.m_clientList, std::vector<std::string>{"127.0.0.3"});
+  EXPECT_EQ(saved.m_user.m_port, 2121);
+  EXPECT_EQ(saved.m_user.m_maxClients, 1);
+  EXPECT_EQ(saved.m_user.m_login, "");
+  EXPECT_EQ(saved.m_user.m_password, "se,cr\"et");
+  EXPECT_TRUE(saved.m_user.m_acceptUnAuthorizedClients);
+  EXPECT_EQ(saved.m_user.m_clientList, (std::vector<std::string>{"127.0.0.3", "host,\"a\""}));
+}
+
+TEST(UserSetupDlg, OkRefusesTheFirstFieldWithALineBreakAndChangesNothing) {
+  using F = CUserSetupDlg::Field;
+  const struct {
+    const char* login;
+    const char* password;
+    F field;
+    const char* message;
+  } rows[] = {
+      {.login = "a\nb",
+       .password = "c\nd",
+       .field = F::kLogin,
+       .message = "\"Login\" cannot hold a line break."},
+      {.login = "desk\r",
+       .password = "",
+       .field = F::kLogin,
+       .message = "\"Login\" cannot hold a line break."},
+      {.login = "desk",
+       .password = "\npw",
+       .field = F::kPassword,
+       .message = "\"Password\" cannot hold a line break."},
+  };
+  for (const auto& row : rows) {
+    CUserSettings settings;
+    CUserSetupDlg dialog(settings, false);
+    dialog.SetText(F::kMaxUsers, "2");
+    dialog.SetText(F::kLogin, row.login);
+    dialog.SetText(F::kPassword, row.password);
+    const std::optional<CUserSetupDlg::Refusal> refusal = dialog.OnOK();
+    ASSERT_TRUE(refusal.has_value()) << row.message;
+    EXPECT_EQ(refusal->m_field, row.field) << row.message;
+    EXPECT_EQ(refusal->m_message, row.message);
+    EXPECT_EQ(settings.m_maxClients, 15) << row.message;
+  }
 }
 
 TEST(FTPSettingsDlg, OnlyInfiniteRetryAndSourceStayEnabledWhileATaskRuns) {
@@ -107,47 +190,139 @@ TEST(FTPSettingsDlg, OnlyInfiniteRetryAndSourceStayEnabledWhileATaskRuns) {
       {.field = F::kInfiniteRetry, .enabledWhileRunning = true, .readOnly = false},
       {.field = F::kSourceDirectory, .enabledWhileRunning = true, .readOnly = true},
   };
-  CServerSettings settings;
-  const CFTPSettingsDlg idle(settings, "unused", false);
-  const CFTPSettingsDlg running(settings, "unused", true);
+  FTPPutSettings settings;
+  const CFTPSettingsDlg idle(settings, false);
+  const CFTPSettingsDlg running(settings, true);
   for (const auto& row : rows) {
-    EXPECT_TRUE(idle.Enabled(row.field)) << static_cast<int>(row.field);
-    EXPECT_EQ(running.Enabled(row.field), row.enabledWhileRunning) << static_cast<int>(row.field);
-    EXPECT_EQ(CFTPSettingsDlg::ReadOnly(row.field), row.readOnly) << static_cast<int>(row.field);
+    EXPECT_TRUE(idle.Enabled(row.field)) << CFTPSettingsDlg::Label(row.field);
+    EXPECT_EQ(running.Enabled(row.field), row.enabledWhileRunning)
+        << CFTPSettingsDlg::Label(row.field);
+    EXPECT_EQ(CFTPSettingsDlg::ReadOnly(row.field), row.readOnly)
+        << CFTPSettingsDlg::Label(row.field);
   }
 }
 
-TEST(FTPSettingsDlg, OkTrimsHostsAndFoldersKeepsTheActiveHostAndSaves) {
+TEST(FTPSettingsDlg, RetryNumbersTakeTheLeadingDigitsAndSourceIsNotTyped) {
+  using F = CFTPSettingsDlg::Field;
+  FTPPutSettings settings;
+  settings.m_sourceDir = "/spool";
+  CFTPSettingsDlg dialog(settings, false);
+  EXPECT_EQ(dialog.Text(F::kRetryLimit), "10");
+  EXPECT_EQ(dialog.Text(F::kRetryInterval), "20000");
+  const struct {
+    F field;
+    const char* typed;
+    const char* shown;
+  } rows[] = {
+      {.field = F::kRetryLimit, .typed = "3", .shown = "3"},
+      {.field = F::kRetryLimit, .typed = "3x", .shown = "3"},
+      {.field = F::kRetryLimit, .typed = "ten", .shown = "0"},
+      {.field = F::kRetryInterval, .typed = "500ms", .shown = "500"},
+      {.field = F::kRetryInterval, .typed = "soon", .shown = "0"},
+      {.field = F::kRetryInterval, .typed = "99999999999", .shown = "4294967295"},
+      {.field = F::kSourceDirectory, .typed = "/elsewhere", .shown = "/spool"},
+      {.field = F::kBypassList, .typed = "a, \"b\"", .shown = "a, \"b\""},
+      {.field = F::kAccessType, .typed = "Proxy", .shown = ""},
+  };
+  for (const auto& row : rows) {
+    dialog.SetText(row.field, row.typed);
+    EXPECT_EQ(dialog.Text(row.field), row.shown) << '"' << row.typed << '"';
+  }
+}
+
+TEST(FTPSettingsDlg, OkTrimsHostsAndFoldersKeepsTheActiveHostAndRoundTripsThroughTheFile) {
   ScratchFolder folder;
   const std::string path = folder.File(CServerSettings::kFileName);
   CServerSettings settings;
   settings.m_ftp.m_resetQOnStart = true;  // not shown by the dialog
-  CFTPSettingsDlg dialog(settings, path, false);
-  FTPPutSettings& typed = dialog.m_working;
-  typed.m_primaryAddress = "  primary.example ";
-  typed.m_backupAddress = "\tbackup.example\t";
-  typed.m_destDir = " /incoming ";
-  typed.m_proxyAddress = " proxy.example";
-  typed.m_bypassList = " a.example ";
-  typed.m_username = " desk ";
-  typed.m_password = " pw ";
-  typed.m_retryLimit = 4;
+  CFTPSettingsDlg dialog(settings.m_ftp, false);
+  using F = CFTPSettingsDlg::Field;
+  dialog.SetText(F::kPrimaryAddress, "  primary.example \n");
+  dialog.SetText(F::kBackupAddress, "\tbackup.example\t");
+  dialog.SetText(F::kDestinationDirectory, " /in,coming ");
+  dialog.SetText(F::kProxyName, " proxy.example");
+  dialog.SetText(F::kBypassList, " a.example, \"b\" ");
+  dialog.SetText(F::kUsername, " desk ");
+  dialog.SetText(F::kPassword, " p\"w ");
+  dialog.SetText(F::kRetryLimit, "4");
+  dialog.m_working.m_sessionType = FTPPutSettings::kProxy;
+  dialog.m_working.m_infiniteRetry = false;
+  dialog.m_working.m_primaryIsActive = true;
   settings.m_ftp.m_primaryIsActive = false;  // the FTP task switched hosts meanwhile
+  ASSERT_EQ(dialog.OnOK(), std::nullopt);
   CFileError error;
-  ASSERT_TRUE(dialog.OnOK(error));
+  ASSERT_TRUE(settings.SaveFile(path, error));
   const CServerSettings saved = Reread(path);
   for (const FTPPutSettings* ftp : {&std::as_const(settings.m_ftp), &saved.m_ftp}) {
     EXPECT_EQ(ftp->m_primaryAddress, "primary.example");
     EXPECT_EQ(ftp->m_backupAddress, "backup.example");
-    EXPECT_EQ(ftp->m_destDir, "/incoming");
+    EXPECT_EQ(ftp->m_destDir, "/in,coming");
     EXPECT_EQ(ftp->m_proxyAddress, "proxy.example");
-    EXPECT_EQ(ftp->m_bypassList, " a.example ");
+    EXPECT_EQ(ftp->m_bypassList, " a.example, \"b\" ");
     EXPECT_EQ(ftp->m_username, " desk ");
-    EXPECT_EQ(ftp->m_password, " pw ");
+    EXPECT_EQ(ftp->m_password, " p\"w ");
     EXPECT_EQ(ftp->m_retryLimit, 4);
+    EXPECT_EQ(ftp->m_sessionType, FTPPutSettings::kProxy);
+    EXPECT_FALSE(ftp->m_infiniteRetry);
     EXPECT_TRUE(ftp->m_resetQOnStart);
     EXPECT_FALSE(ftp->m_primaryIsActive);
   }
+}
+
+TEST(FTPSettingsDlg, OkRefusesTheFirstFieldThatWouldKeepALineBreak) {
+  using F = CFTPSettingsDlg::Field;
+  const struct {
+    F typedInto;
+    const char* typed;
+    bool refused;
+    const char* message;
+  } rows[] = {
+      // Trimmed on OK, so the line break at the end goes.
+      {.typedInto = F::kPrimaryAddress, .typed = "host\r\n", .refused = false, .message = ""},
+      {.typedInto = F::kProxyName, .typed = "\nproxy", .refused = false, .message = ""},
+      {.typedInto = F::kPrimaryAddress,
+       .typed = "ho\nst",
+       .refused = true,
+       .message = "\"IP Address(Primary)\" cannot hold a line break."},
+      // Kept as typed, so even a line break at the end stays.
+      {.typedInto = F::kUsername,
+       .typed = "desk\n",
+       .refused = true,
+       .message = "\"Username\" cannot hold a line break."},
+      {.typedInto = F::kPassword,
+       .typed = "pw\r",
+       .refused = true,
+       .message = "\"Password\" cannot hold a line break."},
+      {.typedInto = F::kBypassList,
+       .typed = "a\nb",
+       .refused = true,
+       .message = "\"Server List To Bypass Proxy\" cannot hold a line break."},
+      {.typedInto = F::kDestinationDirectory,
+       .typed = "/in\ncoming",
+       .refused = true,
+       .message = "\"Destination Directory\" cannot hold a line break."},
+  };
+  for (const auto& row : rows) {
+    FTPPutSettings settings;
+    CFTPSettingsDlg dialog(settings, false);
+    dialog.SetText(F::kRetryLimit, "7");
+    dialog.SetText(row.typedInto, row.typed);
+    const std::optional<CFTPSettingsDlg::Refusal> refusal = dialog.OnOK();
+    EXPECT_EQ(refusal.has_value(), row.refused) << row.message;
+    if (refusal) {
+      EXPECT_EQ(refusal->m_field, row.typedInto) << row.message;
+      EXPECT_EQ(refusal->m_message, row.message);
+    }
+    EXPECT_EQ(settings.m_retryLimit, row.refused ? 10 : 7) << "a refused OK changes nothing";
+  }
+  // Two bad fields: the one that comes first in the dialog is named.
+  FTPPutSettings settings;
+  CFTPSettingsDlg dialog(settings, false);
+  dialog.SetText(F::kDestinationDirectory, "a\nb");
+  dialog.SetText(F::kBackupAddress, "c\nd");
+  const std::optional<CFTPSettingsDlg::Refusal> refusal = dialog.OnOK();
+  ASSERT_TRUE(refusal.has_value());
+  EXPECT_EQ(refusal->m_field, F::kBackupAddress);
 }
 
 TEST(BehaviorBox, ApplyFollowsChangesCopiesSavesAndSaysWhetherTheTimerRuns) {

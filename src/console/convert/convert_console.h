@@ -19,4 +19,12 @@ inline constexpr int kExitNotConverted = 1;
 int RunConvertConsole(const Registry& registry, const std::string& deskPath, unsigned uploadNumber,
                       std::ostream& out, std::ostream& err);
 
+// TRQXConvert --list: reads the field format file and the upload profile of folder ("" the
+// current folder) without changing either, and writes each mapping to out: a line with its
+// number, "File Name", "Format Type" (and "(active)"), then one line per field with "Type",
+// "Name", "Width" and "Map Type", as the profile editor shows them. A field format file that
+// cannot be read, or a profile that fails to load, is reported on err (the mappings read
+// before the failure are still listed). kExitConverted when both files were read whole.
+int ListProfileConsole(const std::string& folder, std::ostream& out, std::ostream& err);
+
 }  // namespace trqx

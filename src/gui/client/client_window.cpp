@@ -14,9 +14,11 @@
 
 #include "gui/client/client_icons.h"
 #include "gui/client/download_editor_dialogs.h"
+#include "gui/client/settings_dialogs_qt.h"
 #include "gui/client/upload_progress_window.h"
 #include "gui/client/upload_status_window.h"
 #include "gui/event_log_window.h"
+#include "gui/upload/upload_profile_dialogs.h"
 
 namespace trqx {
 
@@ -29,14 +31,6 @@ constexpr int kMaxNestedBoxes = 4;
 
 QString Text(const std::string& text) {
   return QString::fromStdString(text);
-}
-
-// A menu item that a later version fills in: shown, greyed, and saying why.
-void AddNotYet(QMenu* menu, const QString& text) {
-  QAction* action = menu->addAction(text);
-  action->setEnabled(false);
-  action->setToolTip(ClientWindow::kNotYetTip);
-  action->setStatusTip(ClientWindow::kNotYetTip);
 }
 
 }  // namespace
@@ -59,11 +53,17 @@ ClientWindow::ClientWindow(EventLoop& loop, QWidget* parent)
 
 ClientWindow::~ClientWindow() = default;
 
+QAction* ClientWindow::AddCommand(QMenu* menu, const char* text, DialogCommand command) {
+  QAction* action = menu->addAction(text);
+  connect(action, &QAction::triggered, this,
+          [this, command = std::move(command)] { PostToDialog(command); });
+  return action;
+}
+
 QAction* ClientWindow::AddCommand(QMenu* menu, const char* text,
                                   void (CTRQXClientDlg::*command)()) {
-  QAction* action = menu->addAction(text);
-  connect(action, &QAction::triggered, this, [this, command] { PostToDialog(command); });
-  return action;
+  return AddCommand(menu, text,
+                    [command](CTRQXClientDlg& dlg, ClientWindow&) { (dlg.*command)(); });
 }
 
 void ClientWindow::BuildMenus() {
@@ -89,21 +89,23 @@ void ClientWindow::BuildMenus() {
   upload->addSeparator();
   AddCommand(upload, "&Reset Send Log", &CTRQXClientDlg::OnResetSendLog);
   upload->addSeparator();
-  AddNotYet(upload, "&Settings");
-  AddNotYet(upload, "&Profile");
+  AddCommand(upload, "&Settings", [](CTRQXClientDlg& dlg, ClientWindow& window) {
+    dlg.OnSettings(
+        [&](CInternalSettingsDlg& dialog) { return RunInternalSettingsDialog(dialog, &window); });
+  });
+  AddCommand(upload, "&Profile", [](CTRQXClientDlg& dlg, ClientWindow& window) {
+    dlg.OnUploadProfile([&](UserProfile& profile, const std::string& path,
+                            const UploadEditorOptions& options, CFileError& error) {
+      return EditUploadProfile(&window, profile, path, options, error);
+    });
+  });
 
   QMenu* download = menuBar()->addMenu("&Download");
   download->setToolTipsVisible(true);
-  connect(download->addAction("&Settings"), &QAction::triggered, this, [this] {
-    if (m_dlg != nullptr) {
-      OpenDownloadSettings(*m_dlg, this);
-    }
-  });
-  connect(download->addAction("&Profile"), &QAction::triggered, this, [this] {
-    if (m_dlg != nullptr) {
-      OpenDownloadProfile(*m_dlg, this);
-    }
-  });
+  AddCommand(download, "&Settings",
+             [](CTRQXClientDlg& dlg, ClientWindow& window) { OpenDownloadSettings(dlg, &window); });
+  AddCommand(download, "&Profile",
+             [](CTRQXClientDlg& dlg, ClientWindow& window) { OpenDownloadProfile(dlg, &window); });
 
   // Qt cannot add to the window manager's menu, where the About item once was.
   QMenu* help = menuBar()->addMenu("&Help");
@@ -142,20 +144,18 @@ void ClientWindow::BuildCentralWidget() {
 
 // ---- Commands ----
 
-void ClientWindow::PostToDialog(void (CTRQXClientDlg::*command)()) {
+void ClientWindow::PostToDialog(const DialogCommand& command) {
+  // Posted as window messages were, so a dialog's modal loop runs between the loop's other
+  // work, and a window gone by then does nothing.
   m_loop.Post([window = QPointer<ClientWindow>(this), command] {
     if (window != nullptr && window->m_dlg != nullptr) {
-      (window->m_dlg->*command)();
+      command(*window->m_dlg, *window);
     }
   });
 }
 
 void ClientWindow::FileSend() {
-  m_loop.Post([window = QPointer<ClientWindow>(this)] {
-    if (window != nullptr && window->m_dlg != nullptr) {
-      window->m_dlg->OnFileSend(window->m_pick);
-    }
-  });
+  PostToDialog([](CTRQXClientDlg& dlg, ClientWindow& window) { dlg.OnFileSend(window.m_pick); });
 }
 
 std::optional<std::string> ClientWindow::PickFile(const std::string& title,

@@ -3,6 +3,7 @@
 #include <QMainWindow>
 
 #include <array>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -84,12 +85,15 @@ class ClientWindow final : public QMainWindow, public ClientView {
 
  private:
   // A menu item that runs command on the dialog.
+  // A menu command that runs on the dialog through the loop.
+  using DialogCommand = std::function<void(CTRQXClientDlg& dlg, ClientWindow& window)>;
+  QAction* AddCommand(QMenu* menu, const char* text, DialogCommand command);
   QAction* AddCommand(QMenu* menu, const char* text, void (CTRQXClientDlg::*command)());
   void BuildMenus();
   void BuildCentralWidget();
   void ShowAbout();
   // Runs command on the dialog, if any, from the loop rather than inside the caller.
-  void PostToDialog(void (CTRQXClientDlg::*command)());
+  void PostToDialog(const DialogCommand& command);
   void FileSend();
   std::optional<std::string> PickFile(const std::string& title, const std::string& folder);
   void FillRow(int index, const CUploadHistoryRow& row);

@@ -24,10 +24,10 @@
 
 #include <algorithm>
 #include <limits>
-#include <utility>
 
 #include "gui/event_log_window.h"
 #include "gui/server/host_marker.h"
+#include "gui/server/setup_dialogs_qt.h"
 #include "server/vexo_server_dlg.h"
 
 namespace trqx {
@@ -38,7 +38,6 @@ constexpr const char* kAboutCaption = "About VEXOServer";
 constexpr const char* kAboutText =
     "VEXOServer Version 2.2f\n\nThe upload server: accepts clients, spools their files and "
     "forwards each by FTP to the primary or backup host.";
-constexpr const char* kLaterDialog = "The setup dialogs come in a later version.";
 constexpr const char* kNoMailAlerts = "Mail and alerts have no settings in this version.";
 // The longest status text: a 12-character word, " at " and a 19-character time.
 constexpr const char* kWidestStatus = "  STOPPED    at 12/31/2026 23:59:59";
@@ -125,12 +124,11 @@ void ServerWindow::BuildMenus() {
 
   QMenu* setup = menuBar()->addMenu(tr("S&etup"));
   setup->setToolTipsVisible(true);
-  for (const auto& [name, why] : {std::pair{"FTP", kLaterDialog}, std::pair{"Users", kLaterDialog},
-                                  std::pair{"Mail + Alerts", kNoMailAlerts}}) {
-    QAction* item = setup->addAction(tr(name));
-    item->setEnabled(false);
-    item->setToolTip(tr(why));
-  }
+  setup->addAction(tr("FTP"), this, [this] { OpenFtpSettings(); });
+  setup->addAction(tr("Users"), this, [this] { OpenUserSetup(); });
+  QAction* mail = setup->addAction(tr("Mail + Alerts"));
+  mail->setEnabled(false);
+  mail->setToolTip(tr(kNoMailAlerts));
 
   QMenu* help = menuBar()->addMenu(tr("&Help"));
   help->addAction(tr("&About VEXOServer..."), this, [this] { ShowAbout(); });
@@ -392,6 +390,20 @@ void ServerWindow::Apply() {
       std::min<qulonglong>(interval, std::numeric_limits<std::uint32_t>::max()));
   m_dlg->OnApplyBehavior(m_autoRestart->isChecked(), seconds);
   m_interval->setText(QString::number(seconds));
+}
+
+void ServerWindow::OpenFtpSettings() {
+  FtpSettingsDialog dialog(m_dlg->FtpSettings(), m_dlg->AnyTaskRunning(), this);
+  if (dialog.exec() == QDialog::Accepted) {
+    m_dlg->OnFtpSettingsChanged();
+  }
+}
+
+void ServerWindow::OpenUserSetup() {
+  UserSetupDialog dialog(m_dlg->UserSettings(), m_dlg->AnyTaskRunning(), this);
+  if (dialog.exec() == QDialog::Accepted) {
+    m_dlg->OnUserSettingsChanged();
+  }
 }
 
 void ServerWindow::ShowAbout() {

@@ -103,6 +103,9 @@ class ServerWindow final : public QMainWindow, public ServerView {
   QWidget* BuildHistory();
   void RequestExit();
   void Apply();
+  // "FTP" and "Users" of the "S&etup" menu: the dialog, then the logic saves what OK changed.
+  void OpenFtpSettings();
+  void OpenUserSetup();
   void ShowAbout();
 
   CVEXOServerDlg* m_dlg = nullptr;

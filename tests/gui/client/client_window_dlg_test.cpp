@@ -4,9 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
+#include <QDialogButtonBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <memory>
@@ -18,8 +23,9 @@
 #include "gui/client/client_window.h"
 #include "gui/client/upload_progress_window.h"
 #include "gui/event_log_window.h"
+#include "gui/message_box_answer.h"
 #include "gui/qt_application.h"
-#include "gui/server/message_box_answer.h"
+#include "gui/upload/upload_profile_dialogs.h"
 #include "support/client_folder.h"
 #include "support/fake_process.h"
 #include "support/fake_registry.h"
@@ -200,6 +206,38 @@ TEST_F(ClientWindowDlgTest, AboutShowsTheVersionWithOk) {
   Item("&About TRQXClient...")->trigger();
   EXPECT_EQ(asked.text, "TRQXClient Version 2.2f");
   EXPECT_EQ(asked.buttons, QMessageBox::Ok);
+}
+
+TEST_F(ClientWindowDlgTest, UploadProfileOpensTheEditorAndOkSavesTheProfile) {
+  WriteSettings();
+  Start();
+  QAction* profileItem = nullptr;
+  for (QAction* menu : m_window.menuBar()->actions()) {
+    if (menu->text() == "&Upload") {
+      for (QAction* item : menu->menu()->actions()) {
+        profileItem = item->text() == "&Profile" ? item : profileItem;
+      }
+    }
+  }
+  ASSERT_NE(profileItem, nullptr);
+  EXPECT_TRUE(profileItem->isEnabled());
+  QString caption;
+  auto* poll = new QTimer;
+  poll->setInterval(5);
+  QObject::connect(poll, &QTimer::timeout, [poll, &caption] {
+    if (auto* dialog = qobject_cast<ProfileDialog*>(QApplication::activeModalWidget())) {
+      poll->stop();
+      poll->deleteLater();
+      caption = dialog->windowTitle();
+      QLineEdit* uuid = dialog->findChild<QLineEdit*>("uuidEdit");
+      uuid->setText("5150");
+      dialog->findChild<QDialogButtonBox*>("buttons")->button(QDialogButtonBox::Ok)->click();
+    }
+  });
+  poll->start();
+  Choose(profileItem);
+  EXPECT_EQ(caption, "Profile");
+  EXPECT_NE(ReadWholeFile(m_folder.File("qxu.pfl")).find("UUID,Value,5150,"), std::string::npos);
 }
 
 }  // namespace

@@ -72,7 +72,7 @@ TEST_F(ClientWindowTest, MenusHoldTheirItemsInOrderWithTheEditorsGreyed) {
       {.title = "&Upload",
        .items = {"&File Send", "&Connect To Server", "&Disconnect", "&Cancel All Pending Transfers",
                  "&Reset Send Log", "&Settings", "&Profile"},
-       .enabled = {true, true, true, true, true, false, false}},
+       .enabled = {true, true, true, true, true, true, true}},
       {.title = "&Download", .items = {"&Settings", "&Profile"}, .enabled = {true, true}},
       {.title = "&Help", .items = {"&About TRQXClient..."}, .enabled = {true}},
   };

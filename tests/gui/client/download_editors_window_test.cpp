@@ -106,7 +106,8 @@ class DownloadEditorsWindowTest : public ::testing::Test {
     m_window.SetDialog(m_dlg.get());
     m_window.show();
   }
-  // The "&Download" menu's item; its dialog runs until a scheduled WhenOpen closes it.
+  // Chooses the "&Download" menu's item and lets the window's loop open its dialog, which
+  // runs until a scheduled WhenOpen closes it.
   void Choose(const QString& text) {
     for (QAction* menu : m_window.menuBar()->actions()) {
       if (menu->text() != "&Download") {
@@ -115,6 +116,7 @@ class DownloadEditorsWindowTest : public ::testing::Test {
       for (QAction* item : menu->menu()->actions()) {
         if (item->text() == text) {
           item->trigger();
+          m_loop.RunPending();
           return;
         }
       }

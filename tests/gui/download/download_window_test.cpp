@@ -14,7 +14,7 @@
 #include "download/download_dlg.h"
 #include "gui/download/download_window.h"
 #include "gui/qt_application.h"
-#include "gui/server/message_box_answer.h"
+#include "gui/message_box_answer.h"
 #include "support/local_time.h"
 #include "support/scratch_folder.h"
 

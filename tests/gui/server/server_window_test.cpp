@@ -12,11 +12,13 @@
 #include <QTreeWidget>
 
 #include <chrono>
+#include <cstddef>
+#include <iterator>
 #include <string>
 
 #include "gui/event_log_window.h"
 #include "gui/qt_application.h"
-#include "gui/server/message_box_answer.h"
+#include "gui/message_box_answer.h"
 #include "gui/server/server_window.h"
 #include "server/vexo_server_dlg.h"
 #include "support/current_folder.h"
@@ -208,7 +210,7 @@ TEST_F(ServerWindowTest, TheCloseBoxAndExitAskBeforeClosing) {
   EXPECT_FALSE(m_window.isVisible()) << "nothing ran, so OK closes at once";
 }
 
-TEST_F(ServerWindowTest, SetupItemsWithoutADialogAreDisabledAndSaySo) {
+TEST_F(ServerWindowTest, SetupOpensFtpAndUsersWhileMailAndAlertsIsDisabledAndSaysSo) {
   QMenu* setup = nullptr;
   for (QAction* menu : m_window.menuBar()->actions()) {
     if (menu->text() == "S&etup") {
@@ -216,13 +218,20 @@ TEST_F(ServerWindowTest, SetupItemsWithoutADialogAreDisabledAndSaySo) {
     }
   }
   ASSERT_NE(setup, nullptr);
-  ASSERT_EQ(setup->actions().size(), 3);
-  for (QAction* item : setup->actions()) {
-    SCOPED_TRACE(item->text().toStdString());
-    EXPECT_FALSE(item->isEnabled());
-    // An action's tooltip is its text unless one was set.
-    EXPECT_TRUE(item->toolTip().contains("version"));
+  const struct {
+    const char* m_text;
+    bool m_enabled;
+  } items[] = {{.m_text = "FTP", .m_enabled = true},
+               {.m_text = "Users", .m_enabled = true},
+               {.m_text = "Mail + Alerts", .m_enabled = false}};
+  ASSERT_EQ(setup->actions().size(), std::size(items));
+  for (std::size_t i = 0; i < std::size(items); ++i) {
+    QAction* item = setup->actions()[static_cast<int>(i)];
+    EXPECT_EQ(item->text(), items[i].m_text);
+    EXPECT_EQ(item->isEnabled(), items[i].m_enabled) << items[i].m_text;
   }
+  // An action's tooltip is its text unless one was set.
+  EXPECT_TRUE(setup->actions()[2]->toolTip().contains("version"));
 }
 
 }  // namespace

@@ -1,0 +1,278 @@
+// "User Setup", "Query IP Address" and "Upload FTP Settings" opened from the server window's
+// "S&etup" menu and driven through their controls.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "gui/server/server_window.h"
+#include "gui/server/setup_dialogs_qt.h"
+#include "server/vexo_server_dlg.h"
+#include "support/current_folder.h"
+#include "support/fake_ftp_client.h"
+#include "support/fake_registry.h"
+#include "support/scratch_folder.h"
+
+namespace trqx {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Once a modal dialog of type Dialog is open, hands it to act (which works its controls and
+// closes it), so a test can go through a menu command that waits for the dialog.
+template <class Dialog>
+void OnNextModal(std::function<void(Dialog&)> act) {
+  auto* poll = new QTimer;
+  poll->setInterval(5);
+  QObject::connect(poll, &QTimer::timeout, [poll, act = std::move(act)] {
+    if (auto* dialog = dynamic_cast<Dialog*>(QApplication::activeModalWidget())) {
+      poll->stop();
+      poll->deleteLater();
+      act(*dialog);
+    }
+  });
+  poll->start();
+}
+
+// Replaces an edit's text the way a user does: select all, type.
+void Type(QLineEdit* edit, const QString& text) {
+  ASSERT_NE(edit, nullptr);
+  edit->selectAll();
+  if (text.isEmpty()) {
+    QTest::keyClick(edit, Qt::Key_Delete);
+  } else {
+    QTest::keyClicks(edit, text);
+  }
+}
+
+// A window test that closed its window called QApplication::exit with no main loop running;
+// until a main loop has run, every modal dialog's exec returns at once. A main loop that
+// quits at once clears that.
+void ClearPendingExit() {
+  QTimer::singleShot(0, qApp, [] { QApplication::quit(); });
+  QApplication::exec();
+}
+
+class SetupDialogsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ClearPendingExit();
+    ASSERT_TRUE(m_inFolder.Entered());
+    CServerSettings settings;
+    settings.m_user.m_port = 0;  // the system picks one
+    settings.m_user.m_clientList = {"127.0.0.5"};
+    settings.m_ftp.m_primaryAddress = "primary.test";
+    settings.m_ftp.m_backupAddress = "backup.test";
+    CFileError error;
+    ASSERT_TRUE(settings.SaveFile(CServerSettings::kFileName, error));
+    m_window.Attach(m_dlg);
+    ASSERT_TRUE(m_dlg.OnInitDialog());
+    m_window.show();
+  }
+  void TearDown() override {
+    m_dlg.OnStop();
+    m_loop.RunUntil([&] { return !m_dlg.AnyTaskRunning(); }, 10s);
+  }
+
+  QAction* SetupItem(const QString& name) {
+    for (QAction* menu : m_window.menuBar()->actions()) {
+      if (menu->text() == "S&etup") {
+        for (QAction* item : menu->menu()->actions()) {
+          if (item->text() == name) {
+            return item;
+          }
+        }
+      }
+    }
+    ADD_FAILURE() << "no item " << name.toStdString();
+    return nullptr;
+  }
+  static CServerSettings Saved() {
+    CServerSettings saved;
+    CFileError error;
+    EXPECT_TRUE(saved.LoadFile(CServerSettings::kFileName, error));
+    return saved;
+  }
+  // "Add", then the typed text and OK in "Query IP Address".
+  static void AddThroughQuery(UserSetupDialog& dialog, const QString& typed) {
+    OnNextModal<QueryIpAddressDialog>([typed](QueryIpAddressDialog& query) {
+      EXPECT_EQ(query.windowTitle(), "Query IP Address");
+      QTest::keyClicks(query.AddressEdit(), typed);
+      query.accept();
+    });
+    dialog.AddButton()->click();
+  }
+
+  ScratchFolder m_folder;
+  test::ScopedCurrentFolder m_inFolder{m_folder.Path()};
+  ManualEventLoop m_loop;
+  test::FakeRegistry m_registry;
+  test::FakeFtpClient m_ftp;
+  ServerWindow m_window;
+  CVEXOServerDlg m_dlg{m_window, m_loop, m_registry, m_ftp};
+};
+
+TEST_F(SetupDialogsTest, UsersAddsAnAddressThroughQueryIpAddressAndOkSavesIt) {
+  bool opened = false;
+  OnNextModal<UserSetupDialog>([&](UserSetupDialog& dialog) {
+    opened = true;
+    EXPECT_EQ(dialog.windowTitle(), "User Setup");
+    EXPECT_EQ(dialog.Edit(UserSetupDialog::Field::kLogin)->text(), "VEXOServer");
+    EXPECT_EQ(dialog.Edit(UserSetupDialog::Field::kPassword)->echoMode(), QLineEdit::Password);
+    AddThroughQuery(dialog, "  127.0.0.8 ");
+    AddThroughQuery(dialog, "   ");  // nothing to add
+    EXPECT_EQ(dialog.ClientList()->count(), 2);
+    Type(dialog.Edit(UserSetupDialog::Field::kMaxUsers), "3 users");
+    Type(dialog.Edit(UserSetupDialog::Field::kPassword), "pw,\"x\"");
+    dialog.AcceptUnAuthorizedBox()->click();
+    dialog.OkButton()->click();
+  });
+  SetupItem("Users")->trigger();
+  ASSERT_TRUE(opened);
+  const CServerSettings saved = Saved();
+  EXPECT_EQ(saved.m_user.m_clientList, (std::vector<std::string>{"127.0.0.5", "127.0.0.8"}));
+  EXPECT_EQ(saved.m_user.m_maxClients, 3);
+  EXPECT_EQ(saved.m_user.m_password, "pw,\"x\"");
+  EXPECT_TRUE(saved.m_user.m_acceptUnAuthorizedClients);
+  EXPECT_EQ(m_dlg.UserSettings().m_clientList.size(), 2u) << "admission reads the live list";
+}
+
+TEST_F(SetupDialogsTest, AnAddressListedAgainIsStoredTwiceAndDeleteRemovesTheSelected) {
+  OnNextModal<UserSetupDialog>([&](UserSetupDialog& dialog) {
+    AddThroughQuery(dialog, "127.0.0.5");
+    AddThroughQuery(dialog, "127.0.0.6");
+    ASSERT_EQ(dialog.ClientList()->count(), 3);
+    dialog.ClientList()->setCurrentRow(0);
+    dialog.DeleteButton()->click();
+    dialog.OkButton()->click();
+  });
+  SetupItem("Users")->trigger();
+  EXPECT_EQ(Saved().m_user.m_clientList, (std::vector<std::string>{"127.0.0.5", "127.0.0.6"}));
+}
+
+TEST_F(SetupDialogsTest, CancelLeavesTheSettingsAndTheFileAlone) {
+  bool opened = false;
+  OnNextModal<UserSetupDialog>([&](UserSetupDialog& dialog) {
+    opened = true;
+    AddThroughQuery(dialog, "127.0.0.9");
+    Type(dialog.Edit(UserSetupDialog::Field::kPort), "2121");
+    dialog.reject();
+  });
+  SetupItem("Users")->trigger();
+  ASSERT_TRUE(opened);
+  EXPECT_EQ(Saved().m_user.m_clientList, std::vector<std::string>{"127.0.0.5"});
+  EXPECT_EQ(m_dlg.UserSettings().m_port, 0);
+}
+
+TEST_F(SetupDialogsTest, ALineBreakTheFileCouldNotKeepIsRefusedWithItsMessage) {
+  QString addMessage;
+  QString okMessage;
+  OnNextModal<UserSetupDialog>([&](UserSetupDialog& dialog) {
+    OnNextModal<QueryIpAddressDialog>([](QueryIpAddressDialog& query) {
+      query.AddressEdit()->setText("127.0.0.1\n127.0.0.2");  // as a paste could leave it
+      query.accept();
+    });
+    OnNextModal<QMessageBox>([&](QMessageBox& box) {
+      addMessage = box.text();
+      box.accept();
+    });
+    dialog.AddButton()->click();
+    EXPECT_EQ(dialog.ClientList()->count(), 1);
+
+    dialog.Edit(UserSetupDialog::Field::kLogin)->setText("desk\nfloor");
+    OnNextModal<QMessageBox>([&](QMessageBox& box) {
+      okMessage = box.text();
+      box.accept();
+    });
+    dialog.OkButton()->click();
+    EXPECT_TRUE(dialog.isVisible()) << "a refused OK keeps the dialog";
+    dialog.reject();
+  });
+  SetupItem("Users")->trigger();
+  EXPECT_EQ(addMessage, "\"IP Address\" cannot hold a line break.");
+  EXPECT_EQ(okMessage, "\"Login\" cannot hold a line break.");
+  EXPECT_EQ(Saved().m_user.m_login, "VEXOServer");
+}
+
+TEST_F(SetupDialogsTest, FtpSavesTheTypedValuesAndShowsTheNewAddresses) {
+  using F = FtpSettingsDialog::Field;
+  OnNextModal<FtpSettingsDialog>([&](FtpSettingsDialog& dialog) {
+    EXPECT_EQ(dialog.windowTitle(), "Upload FTP Settings");
+    EXPECT_TRUE(dialog.Edit(F::kSourceDirectory)->isReadOnly());
+    Type(dialog.Edit(F::kUsername), "desk");
+    Type(dialog.Edit(F::kPassword), " p,w ");
+    Type(dialog.Edit(F::kPrimaryAddress), "  ftp1.test:2121 ");
+    Type(dialog.Edit(F::kBackupAddress), "ftp2.test");
+    dialog.AccessType()->setCurrentIndex(2);
+    Type(dialog.Edit(F::kProxyName), "proxy.test");
+    Type(dialog.Edit(F::kBypassList), "a.test, \"b.test\"");
+    dialog.InfiniteRetry()->click();
+    Type(dialog.Edit(F::kRetryLimit), "three");
+    Type(dialog.Edit(F::kRetryInterval), "500ms");
+    Type(dialog.Edit(F::kDestinationDirectory), " /in ");
+    dialog.OkButton()->click();
+  });
+  SetupItem("FTP")->trigger();
+  const FTPPutSettings saved = Saved().m_ftp;
+  EXPECT_EQ(saved.m_username, "desk");
+  EXPECT_EQ(saved.m_password, " p,w ");
+  EXPECT_EQ(saved.m_primaryAddress, "ftp1.test:2121");
+  EXPECT_EQ(saved.m_backupAddress, "ftp2.test");
+  EXPECT_EQ(saved.m_sessionType, FTPPutSettings::kProxy);
+  EXPECT_EQ(saved.m_proxyAddress, "proxy.test");
+  EXPECT_EQ(saved.m_bypassList, "a.test, \"b.test\"");
+  EXPECT_FALSE(saved.m_infiniteRetry);
+  EXPECT_EQ(saved.m_retryLimit, 0);
+  EXPECT_EQ(saved.m_retryInterval, 500u);
+  EXPECT_EQ(saved.m_destDir, "/in");
+  using Column = ServerWindow::CounterColumn;
+  EXPECT_EQ(m_window.CounterText(HostRow::kPrimary, Column::kAddress), "ftp1.test:2121");
+  EXPECT_EQ(m_window.CounterText(HostRow::kBackup, Column::kAddress), "ftp2.test");
+}
+
+TEST_F(SetupDialogsTest, WhileTheServerRunsTheFieldsTheTasksCopiedAreDisabled) {
+  m_dlg.OnStart();
+  ASSERT_TRUE(m_loop.RunUntil([&] { return m_dlg.ListeningPort() != 0; }, 10s));
+  using U = UserSetupDialog::Field;
+  OnNextModal<UserSetupDialog>([&](UserSetupDialog& dialog) {
+    for (U field : {U::kPort, U::kLogin, U::kPassword}) {
+      EXPECT_FALSE(dialog.Edit(field)->isEnabled()) << CUserSetupDlg::Label(field);
+    }
+    EXPECT_TRUE(dialog.Edit(U::kMaxUsers)->isEnabled());
+    EXPECT_TRUE(dialog.AddButton()->isEnabled());
+    dialog.reject();
+  });
+  SetupItem("Users")->trigger();
+  using F = FtpSettingsDialog::Field;
+  OnNextModal<FtpSettingsDialog>([&](FtpSettingsDialog& dialog) {
+    for (F field : CFTPSettingsDlg::kFields) {
+      QWidget* control = dialog.Edit(field);
+      if (field == F::kAccessType) {
+        control = dialog.AccessType();
+      } else if (field == F::kInfiniteRetry) {
+        control = dialog.InfiniteRetry();
+      }
+      EXPECT_EQ(control->isEnabled(), field == F::kInfiniteRetry || field == F::kSourceDirectory)
+          << CFTPSettingsDlg::Label(field);
+    }
+    dialog.reject();
+  });
+  SetupItem("FTP")->trigger();
+}
+
+}  // namespace
+}  // namespace trqx
