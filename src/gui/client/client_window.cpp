@@ -184,7 +184,7 @@ void ClientWindow::closeEvent(QCloseEvent* event) {
     return;
   }
   event->ignore();
-  PostToDialog(&CTRQXClientDlg::OnExit);
+  PostToDialog([](CTRQXClientDlg& dlg, ClientWindow&) { dlg.OnExit(); });
 }
 
 // ---- ClientView ----
@@ -256,7 +256,10 @@ void ClientWindow::ShowUploadProgress(ProgressState state) {
   }
   if (m_progress == nullptr) {
     m_progress = new UploadProgressWindow(
-        [this] { PostToDialog(&CTRQXClientDlg::OnUploadProgressCancel); }, this);
+        [this] {
+          PostToDialog([](CTRQXClientDlg& dlg, ClientWindow&) { dlg.OnUploadProgressCancel(); });
+        },
+        this);
   }
   m_progress->SetState(state);
   m_progress->show();
