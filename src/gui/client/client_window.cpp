@@ -179,7 +179,7 @@ void ClientWindow::closeEvent(QCloseEvent* event) {
     return;
   }
   event->ignore();
-  PostToDialog(&CTRQXClientDlg::OnExit);
+  PostToDialog([](CTRQXClientDlg& dlg, ClientWindow&) { dlg.OnExit(); });
 }
 
 // ---- ClientView ----
@@ -251,7 +251,10 @@ void ClientWindow::ShowUploadProgress(ProgressState state) {
   }
   if (m_progress == nullptr) {
     m_progress = new UploadProgressWindow(
-        [this] { PostToDialog(&CTRQXClientDlg::OnUploadProgressCancel); }, this);
+        [this] {
+          PostToDialog([](CTRQXClientDlg& dlg, ClientWindow&) { dlg.OnUploadProgressCancel(); });
+        },
+        this);
   }
   m_progress->SetState(state);
   m_progress->show();
