@@ -9,8 +9,6 @@ namespace trqx {
 
 namespace {
 
-constexpr const char* kFormatTexts[] = {"Comma Separated", "Tab Separated", "Fixed-Field Text"};
-
 constexpr ListColumn kMappingColumns[] = {{"Name", 80}, {"Format Type", 100}};
 constexpr ListColumn kFixedElementColumns[] = {
     {"Name", 100}, {"Type", 70}, {"Offset", 55}, {"Line #", 55}, {"Length", 55}};
@@ -42,12 +40,11 @@ std::string Trimmed(std::string_view text) {
   return std::string(TrimCSpace(text));
 }
 
-// The first of labelled texts that holds a line break, as its message.
-std::optional<std::string> FirstLineBreak(
-    std::initializer_list<std::pair<const char*, std::string_view>> texts) {
-  for (const auto& [label, text] : texts) {
-    if (HasLineBreak(text)) {
-      return LineBreakMessage(label);
+// kTextLineBreak when one of texts holds a line break.
+std::optional<std::string> LineBreakIn(std::initializer_list<std::string_view> texts) {
+  for (const std::string_view text : texts) {
+    if (!StorableText(text)) {
+      return kTextLineBreak;
     }
   }
   return std::nullopt;
@@ -55,31 +52,19 @@ std::optional<std::string> FirstLineBreak(
 
 }  // namespace
 
-std::string LineBreakMessage(std::string_view label) {
-  return "The \"" + std::string(TrimRightCSpace(label)) + "\" entry can't hold a line break";
-}
-
 std::string RangeMessage(std::string_view label, int highest) {
   return "A numeric value from 0 to " + std::to_string(highest) + " must be entered for the \"" +
          std::string(label) + "\" Field";
 }
 
-bool HasLineBreak(std::string_view text) {
-  return text.find_first_of("\r\n") != std::string_view::npos;
-}
-
-const char* FormatTypeText(int formatType) {
-  return formatType >= 0 && formatType < 3 ? kFormatTexts[formatType] : "";
-}
-
-// ---- Download Settings, New DownLoad Mapping, Enter Translation ----
+// ---- Download Settings, New DownLoad Mapping ----
 
 std::optional<std::string> CDownloadSettingsDlg::Check() const {
-  return FirstLineBreak({{kGroup, m_destDir}});
+  return LineBreakIn({m_destDir});
 }
 
 std::optional<std::string> CNewDownLoadMappingDlg::Check() const {
-  return FirstLineBreak({{kNameGroup, Trimmed(m_name)}});
+  return LineBreakIn({Trimmed(m_name)});
 }
 
 std::unique_ptr<CDownLoadMapping> CNewDownLoadMappingDlg::Make() const {
@@ -99,18 +84,6 @@ std::unique_ptr<CDownLoadMapping> CNewDownLoadMappingDlg::Make() const {
   }
   mapping->m_name = Trimmed(m_name);
   return mapping;
-}
-
-std::optional<std::string> CTranslationDlg::Check() const {
-  const CTranslation trimmed = Make();
-  return FirstLineBreak({{kInputGroup, trimmed.m_input}, {kOutputGroup, trimmed.m_output}});
-}
-
-CTranslation CTranslationDlg::Make() const {
-  CTranslation translation;
-  translation.m_input = Trimmed(m_input);
-  translation.m_output = Trimmed(m_output);
-  return translation;
 }
 
 // ---- Element dialogs ----
@@ -159,7 +132,7 @@ const char* CDownLoadElementDlg::Label(Field field) const {
 }
 
 std::optional<std::string> CDownLoadElementDlg::Check() const {
-  if (auto message = FirstLineBreak({{"Name", m_name}})) {
+  if (auto message = LineBreakIn({m_name})) {
     return message;
   }
   // A stored position or length beyond these would make the whole profile unreadable.
@@ -192,7 +165,7 @@ void CDownLoadElementDlg::WriteTo(CDownLoadElement& element) const {
 
 CDownLoadMappingDlg::CDownLoadMappingDlg(std::unique_ptr<CDownLoadMapping> copy,
                                          const std::vector<OstraneField>& fields,
-                                         EditorPrompts& prompts)
+                                         DownLoadEditorPrompts& prompts)
     : m_mapping(std::move(copy)), m_fields(fields), m_prompts(prompts) {
   SelectElement(m_mapping->m_elements.empty() ? -1 : 0);
 }
@@ -332,12 +305,12 @@ void CDownLoadMappingDlg::OnFieldSelected(int row) {
   element->m_field = m_fields[static_cast<std::size_t>(row)];
 }
 
-bool CDownLoadMappingDlg::OnAddTranslation(const CTranslationDlg& dialog) {
+bool CDownLoadMappingDlg::OnAddTranslation(CTranslation translation) {
   CDownLoadElement* element = SelectedElementPtr();
   if (element == nullptr) {
     return false;
   }
-  element->m_translations.push_back(dialog.Make());
+  element->m_translations.push_back(std::move(translation));
   return true;
 }
 
@@ -387,7 +360,7 @@ bool CDownLoadMappingDlg::OnDeleteElement() {
     m_prompts.Beep(kEditorBeepHz, kEditorBeepMs);
     return false;
   }
-  if (!m_prompts.Confirm(kConfirmDeleteText, kConfirmDeleteCaption)) {
+  if (!m_prompts.AskOkCancel(kConfirmDeleteCaption, kConfirmDeleteText)) {
     return false;
   }
   m_mapping->m_elements.erase(m_mapping->m_elements.begin() + m_selected);
@@ -397,8 +370,8 @@ bool CDownLoadMappingDlg::OnDeleteElement() {
 
 std::optional<std::string> CDownLoadMappingDlg::Check() const {
   for (const auto& element : m_mapping->m_elements) {
-    if (HasLineBreak(element->m_constant)) {
-      return LineBreakMessage(kMapTypes[CDownLoadElement::kMapConstant]);
+    if (!StorableText(element->m_constant)) {
+      return kTextLineBreak;
     }
   }
   return std::nullopt;
@@ -408,7 +381,7 @@ std::optional<std::string> CDownLoadMappingDlg::Check() const {
 
 CDownLoadProfileDlg::CDownLoadProfileDlg(const CDownLoadProfile& profile,
                                          const std::vector<OstraneField>& fields,
-                                         EditorPrompts& prompts)
+                                         DownLoadEditorPrompts& prompts)
     : m_working(profile), m_fields(fields), m_prompts(prompts) {}
 
 std::span<const ListColumn> CDownLoadProfileDlg::Columns() {
@@ -417,7 +390,7 @@ std::span<const ListColumn> CDownLoadProfileDlg::Columns() {
 
 std::vector<std::string> CDownLoadProfileDlg::Row(std::size_t index) const {
   const CDownLoadMapping& mapping = *m_working.m_mappings.at(index);
-  return {mapping.m_name, FormatTypeText(mapping.m_formatType)};
+  return {mapping.m_name, MappingFormatTypeText(mapping.m_formatType)};
 }
 
 bool CDownLoadProfileDlg::IsActiveRow(std::size_t index) const {
@@ -444,7 +417,7 @@ bool CDownLoadProfileDlg::OnNew(const CNewDownLoadMappingDlg& dialog) {
 }
 
 bool CDownLoadProfileDlg::OnDelete(int selected) {
-  if (!RowSelected(selected) || !m_prompts.Confirm(kConfirmDeleteText, kConfirmDeleteCaption)) {
+  if (!RowSelected(selected) || !m_prompts.AskOkCancel(kConfirmDeleteCaption, kConfirmDeleteText)) {
     return false;
   }
   m_working.m_mappings.erase(m_working.m_mappings.begin() + selected);

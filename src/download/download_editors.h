@@ -11,6 +11,7 @@
 #include "download/download_mapping.h"
 #include "download/download_profile.h"
 #include "foundation/field_format.h"
+#include "upload/profile_editor.h"
 
 namespace trqx {
 
@@ -20,15 +21,11 @@ namespace trqx {
 // its caller's OK hands back; Cancel drops it. Rows and choices are indexes from the top,
 // -1 for none.
 
-// What an editor asks of the user.
-class EditorPrompts {
+// What the download editors ask of the user: the upload editors' question and refusal, and
+// the beep of a command without a selected row.
+class DownLoadEditorPrompts : public EditorPrompts {
  public:
-  virtual ~EditorPrompts() = default;
   virtual void Beep(unsigned frequencyHz, unsigned durationMs) = 0;
-  // Asks text with caption (OK and Cancel); true for OK.
-  virtual bool Confirm(const std::string& text, const std::string& caption) = 0;
-  // A message box with the exclamation icon.
-  virtual void ShowMessageBox(const std::string& text) = 0;
 };
 
 inline constexpr unsigned kEditorBeepHz = 300;
@@ -42,16 +39,8 @@ struct ListColumn {
   int m_width;
 };
 
-// The message that refuses text holding a line feed or a carriage return, which no archive
-// record can carry, in the control labelled label.
-std::string LineBreakMessage(std::string_view label);
 // The message that refuses a number outside [0, highest] in the control labelled label.
 std::string RangeMessage(std::string_view label, int highest);
-// Whether text holds a line feed or a carriage return.
-bool HasLineBreak(std::string_view text);
-
-// "Comma Separated", "Tab Separated" or "Fixed-Field Text" by FormatType; "" for any other.
-const char* FormatTypeText(int formatType);
 
 // "Download Settings": the download destination folder of the settings.
 class CDownloadSettingsDlg {
@@ -83,22 +72,6 @@ class CNewDownLoadMappingDlg {
 
   std::string m_name;
   int m_format = 0;
-};
-
-// "Enter Translation:": one Input to Output pair.
-class CTranslationDlg {
- public:
-  static constexpr const char* kCaption = "Enter Translation:";
-  static constexpr const char* kInputGroup = "Input Value";
-  static constexpr const char* kOutputGroup = "Output Value";
-
-  // OK's check: the message that refuses either text, none when both may be used.
-  std::optional<std::string> Check() const;
-  // Both texts trimmed of white space on both sides.
-  CTranslation Make() const;
-
-  std::string m_input;
-  std::string m_output;
 };
 
 // The four element dialogs: "New Cell" and "New Column" of the comma- and tab-separated
@@ -172,7 +145,7 @@ class CDownLoadMappingDlg {
 
   // Opening: selects the first element, if any. fields and prompts must outlive the dialog.
   CDownLoadMappingDlg(std::unique_ptr<CDownLoadMapping> copy,
-                      const std::vector<OstraneField>& fields, EditorPrompts& prompts);
+                      const std::vector<OstraneField>& fields, DownLoadEditorPrompts& prompts);
 
   bool IsFixed() const { return m_mapping->m_formatType == CDownLoadMapping::kFormatFixed; }
   const CDownLoadMapping& Mapping() const { return *m_mapping; }
@@ -208,9 +181,9 @@ class CDownLoadMappingDlg {
   // Each change of the Constant edit's text.
   void OnConstantChanged(std::string text);
   void OnFieldSelected(int row);
-  // "Add" of the translation list, after "Enter Translation:" ended with OK (its check
-  // passed); false, nothing added, without a selected element.
-  bool OnAddTranslation(const CTranslationDlg& dialog);
+  // "Add" of the translation list, after "Enter Translation:" ended with OK: appends the
+  // (trimmed) pair; false, nothing added, without a selected element.
+  bool OnAddTranslation(CTranslation translation);
   // "Delete" of the translation list: removes the pair at row; false when there is none.
   bool OnDeleteTranslation(int row);
   void OnRejectUnexecutedChanged(bool checked);
@@ -236,7 +209,7 @@ class CDownLoadMappingDlg {
 
   std::unique_ptr<CDownLoadMapping> m_mapping;
   const std::vector<OstraneField>& m_fields;
-  EditorPrompts& m_prompts;
+  DownLoadEditorPrompts& m_prompts;
   int m_selected = -1;
 };
 
@@ -249,9 +222,10 @@ class CDownLoadProfileDlg {
 
   // fields and prompts must outlive the dialog.
   CDownLoadProfileDlg(const CDownLoadProfile& profile, const std::vector<OstraneField>& fields,
-                      EditorPrompts& prompts);
+                      DownLoadEditorPrompts& prompts);
 
-  // The mapping list: "Name" 80, "Format Type" 100; one row per mapping.
+  // The mapping list: "Name" 80, "Format Type" 100; one row per mapping, its format named as
+  // in the upload profile's list.
   static std::span<const ListColumn> Columns();
   std::size_t RowCount() const { return m_working.m_mappings.size(); }
   std::vector<std::string> Row(std::size_t index) const;
@@ -282,7 +256,7 @@ class CDownLoadProfileDlg {
 
   CDownLoadProfile m_working;
   const std::vector<OstraneField>& m_fields;
-  EditorPrompts& m_prompts;
+  DownLoadEditorPrompts& m_prompts;
 };
 
 }  // namespace trqx

@@ -13,16 +13,16 @@
 namespace trqx {
 namespace {
 
-class RecordingPrompts : public EditorPrompts {
+class RecordingPrompts : public DownLoadEditorPrompts {
  public:
   void Beep(unsigned frequencyHz, unsigned durationMs) override {
     m_beeps.push_back({frequencyHz, durationMs});
   }
-  bool Confirm(const std::string& text, const std::string& caption) override {
+  bool AskOkCancel(const std::string& caption, const std::string& text) override {
     m_questions.push_back(caption + ": " + text);
     return m_answer;
   }
-  void ShowMessageBox(const std::string& text) override { m_messages.push_back(text); }
+  void ShowMessage(const std::string& text) override { m_messages.push_back(text); }
 
   std::vector<std::pair<unsigned, unsigned>> m_beeps;
   std::vector<std::string> m_questions;
@@ -39,6 +39,13 @@ std::vector<std::string> Titles(std::span<const ListColumn> columns) {
     titles.emplace_back(column.m_title);
   }
   return titles;
+}
+
+CTranslation Pair(std::string input, std::string output) {
+  CTranslation translation;
+  translation.m_input = std::move(input);
+  translation.m_output = std::move(output);
+  return translation;
 }
 
 std::unique_ptr<CDownLoadElement> Element(int type, int mapType, std::string name = "E") {
@@ -90,20 +97,6 @@ TEST(DownloadEditorTexts, ListColumnsAreTitledByTheirList) {
   }
   EXPECT_EQ(CDownLoadProfileDlg::Columns()[0].m_width, 80);
   EXPECT_EQ(CDownLoadProfileDlg::Columns()[1].m_width, 100);
-}
-
-TEST(DownloadEditorTexts, FormatTypeColumnNamesEachFormat) {
-  const struct {
-    int format;
-    std::string text;
-  } rows[] = {{.format = 0, .text = "Comma Separated"},
-              {.format = 1, .text = "Tab Separated"},
-              {.format = 2, .text = "Fixed-Field Text"},
-              {.format = 3, .text = ""},
-              {.format = -1, .text = ""}};
-  for (const auto& row : rows) {
-    EXPECT_EQ(FormatTypeText(row.format), row.text) << row.format;
-  }
 }
 
 TEST_F(EditorTest, ElementListColumnsFollowTheFormat) {
@@ -363,7 +356,7 @@ TEST_F(EditorTest, OpeningSelectsTheFirstElementAndShowsItsMapping) {
   auto first = Element(0, 1);
   first->m_fieldIndex = 1;
   first->m_justify = 1;
-  first->m_translations.push_back(CTranslationDlg{.m_input = "B", .m_output = "Buy"}.Make());
+  first->m_translations.push_back(Pair("B", "Buy"));
   mapping->m_elements.push_back(std::move(first));
   mapping->m_elements.push_back(Element(1, 0));
   const CDownLoadMappingDlg dialog = Dialog(*mapping);
@@ -440,19 +433,21 @@ TEST_F(EditorTest, ElementMappingChangesGoIntoTheSelectedElement) {
   EXPECT_EQ(mapping->m_elements[1]->m_constant, "");
 }
 
-TEST_F(EditorTest, TranslationsAreTrimmedAddedAndDeleted) {
+TEST_F(EditorTest, TranslationsAreAddedAndDeletedInTheSelectedElement) {
   auto mapping = Mapping(0);
   mapping->m_elements.push_back(Element(1, 1));
   CDownLoadMappingDlg dialog = Dialog(*mapping);
-  ASSERT_TRUE(dialog.OnAddTranslation({.m_input = "  B ", .m_output = "\tBuy  "}));
-  ASSERT_TRUE(dialog.OnAddTranslation({.m_input = "S", .m_output = "Sell"}));
+  ASSERT_TRUE(dialog.OnAddTranslation(Pair("B", "Buy")));
+  ASSERT_TRUE(dialog.OnAddTranslation(Pair("S", "Sell")));
   ASSERT_EQ(dialog.Translations().size(), 2u);
-  EXPECT_EQ(dialog.Translations()[0].m_input, "B");
-  EXPECT_EQ(dialog.Translations()[0].m_output, "Buy");
+  EXPECT_EQ(dialog.Translations()[1].m_output, "Sell");
   EXPECT_TRUE(dialog.OnDeleteTranslation(0));
   EXPECT_FALSE(dialog.OnDeleteTranslation(1));
   ASSERT_EQ(dialog.Translations().size(), 1u);
   EXPECT_EQ(dialog.Translations()[0].m_input, "S");
+  EXPECT_EQ(dialog.Mapping().m_elements[0]->m_translations.size(), 1u);
+  dialog.SelectElement(-1);
+  EXPECT_FALSE(dialog.OnAddTranslation(Pair("X", "Y")));
 }
 
 TEST_F(EditorTest, AnAddedElementStartsAsAnEmptyLeftJustifiedConstant) {
@@ -610,8 +605,8 @@ TEST(DownloadElementDialog, CheckRefusesTheFirstBadEntryInOrder) {
     const char* length;
     std::string message;  // "" when accepted
   } rows[] = {
-      {"A\nB", "-1", "-1", "-1", "The \"Name\" entry can't hold a line break"},
-      {"A\rB", "0", "0", "1", "The \"Name\" entry can't hold a line break"},
+      {"A\nB", "-1", "-1", "-1", kTextLineBreak},
+      {"A\rB", "0", "0", "1", kTextLineBreak},
       {"A", "-1", "-1", "-1",
        "A numeric value from 0 to 1048575 must be entered for the \"Row\" Field"},
       {"A", "1048576", "0", "1",
@@ -651,17 +646,12 @@ TEST(DownloadEditorChecks, TextsThatNoRecordCanCarryAreRefused) {
     std::optional<std::string> message;
     std::string expected;
   } rows[] = {
-      {"settings", CDownloadSettingsDlg("/home/x\n/y").Check(),
-       "The \"Download destination directory\" entry can't hold a line break"},
+      {"settings", CDownloadSettingsDlg("/home/x\n/y").Check(), kTextLineBreak},
       {"settings ok", CDownloadSettingsDlg("/home/x, \"y\"").Check(), ""},
-      {"new mapping", CNewDownLoadMappingDlg{.m_name = "a\nb", .m_format = 0}.Check(),
-       "The \"Name\" entry can't hold a line break"},
+      {"new mapping", CNewDownLoadMappingDlg{.m_name = "a\rb", .m_format = 0}.Check(),
+       kTextLineBreak},
       {"new mapping trimmed", CNewDownLoadMappingDlg{.m_name = "ab\r\n", .m_format = 0}.Check(),
        ""},
-      {"input", CTranslationDlg{.m_input = "a\rb", .m_output = "c\nd"}.Check(),
-       "The \"Input Value\" entry can't hold a line break"},
-      {"output", CTranslationDlg{.m_input = "a", .m_output = "c\nd"}.Check(),
-       "The \"Output Value\" entry can't hold a line break"},
   };
   for (const auto& row : rows) {
     EXPECT_EQ(row.message.value_or(""), row.expected) << row.what;
@@ -676,7 +666,7 @@ TEST_F(EditorTest, MappingOKRefusesAConstantWithALineBreak) {
   EXPECT_FALSE(dialog.Check().has_value());
   dialog.SelectElement(1);
   dialog.OnConstantChanged("two\nlines");
-  EXPECT_EQ(dialog.Check().value_or(""), "The \"Constant\" entry can't hold a line break");
+  EXPECT_EQ(dialog.Check().value_or(""), kTextLineBreak);
 }
 
 // Whatever the checks let through, the profile file reads back as written.
@@ -695,7 +685,7 @@ TEST_F(EditorTest, AcceptedTextsRoundTripThroughTheProfileFile) {
   mappingDialog->OnConstantChanged(" lead, \"and\" trail ");
   mappingDialog->OnMapTypeChanged(1);
   mappingDialog->OnFieldSelected(2);
-  ASSERT_TRUE(mappingDialog->OnAddTranslation({.m_input = "a,b", .m_output = "\"c\""}));
+  ASSERT_TRUE(mappingDialog->OnAddTranslation(Pair("a,b", "\"c\"")));
   ASSERT_FALSE(mappingDialog->Check().has_value());
   dialog.OnConfigured(0, *mappingDialog);
   ASSERT_TRUE(dialog.OnSetActive(0));

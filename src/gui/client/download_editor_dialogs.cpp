@@ -18,6 +18,8 @@
 
 #include <algorithm>
 
+#include "gui/upload/upload_profile_dialogs.h"
+
 namespace trqx {
 
 namespace {
@@ -134,7 +136,7 @@ bool Refused(QWidget* dialog, const std::optional<std::string>& message) {
   if (!message) {
     return false;
   }
-  QMessageBox::warning(dialog, dialog->windowTitle(), Text(*message));
+  QtDownLoadEditorPrompts(dialog).ShowMessage(*message);
   return true;
 }
 
@@ -142,18 +144,18 @@ bool Refused(QWidget* dialog, const std::optional<std::string>& message) {
 
 // ---- Prompts ----
 
-void QtEditorPrompts::Beep(unsigned, unsigned) {
+void QtDownLoadEditorPrompts::Beep(unsigned, unsigned) {
   QApplication::beep();
 }
 
-bool QtEditorPrompts::Confirm(const std::string& text, const std::string& caption) {
+bool QtDownLoadEditorPrompts::AskOkCancel(const std::string& caption, const std::string& text) {
   return QMessageBox::question(m_parent, Text(caption), Text(text),
                                QMessageBox::Ok | QMessageBox::Cancel,
                                QMessageBox::Cancel) == QMessageBox::Ok;
 }
 
-void QtEditorPrompts::ShowMessageBox(const std::string& text) {
-  QMessageBox::warning(m_parent, m_parent ? m_parent->windowTitle() : QString(), Text(text));
+void QtDownLoadEditorPrompts::ShowMessage(const std::string& text) {
+  QMessageBox::warning(m_parent, kEditorMessageCaption, Text(text));
 }
 
 // ---- Download Settings ----
@@ -199,28 +201,6 @@ CNewDownLoadMappingDlg NewDownloadMappingDialog::Entries() const {
 }
 
 void NewDownloadMappingDialog::accept() {
-  if (!Refused(this, Entries().Check())) {
-    QDialog::accept();
-  }
-}
-
-// ---- Enter Translation: ----
-
-TranslationDialog::TranslationDialog(QWidget* parent)
-    : QDialog(parent), m_input(Edit("input")), m_output(Edit("output")) {
-  setWindowTitle(CTranslationDlg::kCaption);
-  auto* layout = new QVBoxLayout(this);
-  layout->addWidget(Group(CTranslationDlg::kInputGroup, m_input));
-  layout->addWidget(Group(CTranslationDlg::kOutputGroup, m_output));
-  AddOkCancel(this, layout);
-  m_input->setMinimumWidth(220);
-}
-
-CTranslationDlg TranslationDialog::Entries() const {
-  return {.m_input = Std(m_input->text()), .m_output = Std(m_output->text())};
-}
-
-void TranslationDialog::accept() {
   if (!Refused(this, Entries().Check())) {
     QDialog::accept();
   }
@@ -479,8 +459,9 @@ void DownloadMappingDialog::DeleteElement() {
 }
 
 void DownloadMappingDialog::AddTranslation() {
-  TranslationDialog dialog(this);
-  if (dialog.exec() == QDialog::Accepted && m_logic.OnAddTranslation(dialog.Entries())) {
+  EnterTranslationDialog dialog(this, {});
+  if (dialog.exec() == QDialog::Accepted && dialog.Translation() &&
+      m_logic.OnAddTranslation(*dialog.Translation())) {
     ShowSelected();
   }
 }

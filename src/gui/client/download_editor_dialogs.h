@@ -22,13 +22,13 @@ namespace trqx {
 // modal; the logic holds the working copy, and the caller takes it after exec() returned
 // Accepted. Controls carry object names for the tests.
 
-// Beeps, questions and message boxes over a parent widget.
-class QtEditorPrompts final : public EditorPrompts {
+// Beeps, questions and refusals over a parent widget.
+class QtDownLoadEditorPrompts final : public DownLoadEditorPrompts {
  public:
-  explicit QtEditorPrompts(QWidget* parent) : m_parent(parent) {}
+  explicit QtDownLoadEditorPrompts(QWidget* parent) : m_parent(parent) {}
   void Beep(unsigned frequencyHz, unsigned durationMs) override;
-  bool Confirm(const std::string& text, const std::string& caption) override;
-  void ShowMessageBox(const std::string& text) override;
+  bool AskOkCancel(const std::string& caption, const std::string& text) override;
+  void ShowMessage(const std::string& text) override;
 
  private:
   QWidget* m_parent;
@@ -56,18 +56,6 @@ class NewDownloadMappingDialog final : public QDialog {
  private:
   QLineEdit* m_name;
   QComboBox* m_format;
-};
-
-// "Enter Translation:": "input" and "output".
-class TranslationDialog final : public QDialog {
- public:
-  explicit TranslationDialog(QWidget* parent = nullptr);
-  CTranslationDlg Entries() const;
-  void accept() override;
-
- private:
-  QLineEdit* m_input;
-  QLineEdit* m_output;
 };
 
 // "New Cell", "New Column" and "New File Position": "name", "yPos", "xPos", "length" and, for
@@ -144,7 +132,7 @@ class DownloadProfileDialog final : public QDialog {
   void Configure();
   void SetActive();
 
-  QtEditorPrompts m_prompts;
+  QtDownLoadEditorPrompts m_prompts;
   CDownLoadProfileDlg m_logic;
   QTreeWidget* m_list;
 };

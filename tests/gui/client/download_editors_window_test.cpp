@@ -25,8 +25,9 @@
 #include "download/active_mapping_file.h"
 #include "gui/client/client_window.h"
 #include "gui/client/download_editor_dialogs.h"
+#include "gui/message_box_answer.h"
 #include "gui/qt_application.h"
-#include "gui/server/message_box_answer.h"
+#include "gui/upload/upload_profile_dialogs.h"
 #include "support/client_folder.h"
 #include "support/fake_process.h"
 #include "support/fake_registry.h"
@@ -227,9 +228,9 @@ TEST_F(DownloadEditorsWindowTest, ANorvaneFieldWithATranslationIsMappedFromTheFi
       Child<QComboBox>(mapping, "mapType")->setCurrentIndex(1);
       EXPECT_TRUE(Child<QTreeWidget>(mapping, "fields")->isEnabled());
       SelectRow(mapping, "fields", 1);
-      WhenOpen<TranslationDialog>([](TranslationDialog& translation) {
-        Type(translation, "input", " 0 ");
-        Type(translation, "output", "none");
+      WhenOpen<EnterTranslationDialog>([](EnterTranslationDialog& translation) {
+        Type(translation, "inputEdit", " 0 ");
+        Child<QComboBox>(translation, "outputEdit")->setEditText("none");
         Press(translation, QDialogButtonBox::Ok);
       });
       Click(mapping, "addTranslation");
@@ -318,7 +319,7 @@ TEST_F(DownloadEditorsWindowTest, DownloadSettingsRefusesALineBreakAndSavesTheFo
     Press(dialog, QDialogButtonBox::Ok);
   });
   Choose("&Settings");
-  EXPECT_EQ(refusal, "The \"Download destination directory\" entry can't hold a line break");
+  EXPECT_EQ(refusal, kTextLineBreak);
   EXPECT_EQ(m_dlg->Settings().m_downLoadDestDir, "/srv/reports");
   COpenNVInternalSettings reread(m_folder.Path());
   CSettingsFile file(reread, m_folder.Path());
