@@ -223,13 +223,6 @@ TEST_F(EditorTest, NewWithoutAFormatBeepsAndAddsNothing) {
   EXPECT_EQ(m_prompts.m_beeps, kOneBeep);
 }
 
-TEST_F(EditorTest, NewMappingDialogStartsEmptyWithTheFirstFormat) {
-  const CNewDownLoadMappingDlg dialog;
-  EXPECT_EQ(dialog.m_name, "");
-  EXPECT_EQ(dialog.m_format, 0);
-  EXPECT_STREQ(CNewDownLoadMappingDlg::kFormats[dialog.m_format], "Comma Separated Values");
-}
-
 TEST_F(EditorTest, DeleteKeepsTheSameMappingActive) {
   const struct {
     int count;
@@ -585,18 +578,6 @@ TEST(DownloadElementDialog, EachKindHasItsCaptionAndLabels) {
   }
 }
 
-TEST_F(EditorTest, AnAddDialogStartsFromANewElement) {
-  for (const int format : {0, 2}) {
-    const CDownLoadElementDlg entry = Dialog(*Mapping(format)).NewElementDialog(1);
-    EXPECT_EQ(entry.m_name, "");
-    EXPECT_EQ(entry.m_yPos, "0");
-    EXPECT_EQ(entry.m_xPos, "0");
-    EXPECT_EQ(entry.m_length, "1");
-    EXPECT_TRUE(entry.m_useLength);
-    EXPECT_FALSE(entry.m_quoted);
-  }
-}
-
 TEST(DownloadElementDialog, CheckRefusesTheFirstBadEntryInOrder) {
   const struct {
     const char* name;
@@ -631,10 +612,6 @@ TEST(DownloadElementDialog, CheckRefusesTheFirstBadEntryInOrder) {
 
 TEST(DownloadElementDialog, CheckNamesTheFixedDialogsOwnLabels) {
   CDownLoadElementDlg dialog(CDownLoadElementDlg::Kind::kFilePosition);
-  dialog.m_yPos = "-3";
-  EXPECT_EQ(dialog.Check().value_or(""),
-            "A numeric value from 0 to 1048575 must be entered for the \"Line\" Field");
-  dialog.m_yPos = "0";
   dialog.m_xPos = "99999";
   EXPECT_EQ(dialog.Check().value_or(""),
             "A numeric value from 0 to 16383 must be entered for the \"Offset\" Field");
