@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Starts each windowed program under Xvfb on the project's samples and saves a PNG of each
 # window into docs/: the server's and the client's main windows and event logs after a few
-# real uploads, the client's upload progress and status windows, the download converter's
-# progress window and About box. Builds in build/run (Release, with the windows).
+# real uploads, the client's upload progress and status windows, the editors, the download
+# converter's progress window and About box. Builds in build/run (Release, with the windows).
 # shellcheck source-path=SCRIPTDIR/..
 # The libraries set NAME_PORT, NAME_OUT and the like through printf -v:
 # shellcheck disable=SC2154
@@ -158,6 +158,21 @@ keys "$server_title" alt+s l
 place "Event Log" 0 340
 shot server-event-log "Event Log"
 keys "Event Log" Escape
+
+# ---- The editors, each opened from its menu and closed again unchanged. ----
+# editor NAME TITLE MAIN-TITLE KEY...: opens the editor with the keys in the main window,
+# saves it as docs/NAME.png and closes it with Escape.
+editor() {
+  local name=$1 title=$2 main=$3
+  shift 3
+  keys "$main" "$@"
+  shot "$name" "$title"
+  keys "$title" Escape
+}
+editor client-internal-settings "Internal Settings" "$client_title" alt+u s
+editor client-upload-profile "Profile" "$client_title" alt+u p
+editor server-ftp-settings "Upload FTP Settings" "$server_title" alt+e Return
+editor server-user-setup "User Setup" "$server_title" alt+e Down Return
 
 # ---- The download converter on the sample order file. ----
 cat "$root/samples/download/download_fields.cfg" >>"$work/desk/NVFormat.cfg"

@@ -4,12 +4,9 @@
 #include <string>
 #include <vector>
 
-namespace trqx {
+#include "client/client_exit_codes.h"
 
-// Exit codes of the console client.
-inline constexpr int kClientExitDone = 0;     // ended; with files to send: every one was sent
-inline constexpr int kClientExitNotSent = 1;  // a file to send was not sent, or start-up closed
-inline constexpr int kClientExitAborted = 3;  // start-up aborted the program
+namespace trqx {
 
 // Runs the client in the current folder with the console view. With files to send: after
 // start-up (and, in client/server mode, once connected and logged in) sends each in turn,

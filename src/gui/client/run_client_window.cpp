@@ -2,6 +2,7 @@
 
 #include <QApplication>
 
+#include "client/client_exit_codes.h"
 #include "client/process.h"
 #include "client/trqx_client_dlg.h"
 #include "foundation/registry.h"
@@ -11,15 +12,6 @@
 #include "gui/qt_event_loop.h"
 
 namespace trqx {
-
-namespace {
-
-// The console client's exit codes, which the window keeps.
-constexpr int kExitDone = 0;
-constexpr int kExitClosed = 1;
-constexpr int kExitAborted = 3;
-
-}  // namespace
 
 int RunClientWindow(int argc, char** argv) {
   ExitSignals exitSignals;  // before Qt's threads start, so all inherit the mask
@@ -40,9 +32,9 @@ int RunClientWindow(int argc, char** argv) {
     case CTRQXClientDlg::Startup::kRunning:
       break;
     case CTRQXClientDlg::Startup::kClosed:
-      return kExitClosed;
+      return kClientExitNotSent;
     case CTRQXClientDlg::Startup::kAborted:
-      return kExitAborted;
+      return kClientExitAborted;
   }
   window.SetDialog(&dlg);
   if (!window.Closed()) {
@@ -52,7 +44,7 @@ int RunClientWindow(int argc, char** argv) {
   dlg.OnDestroy();
   window.SetDialog(nullptr);
   loop.Shutdown();
-  return kExitDone;
+  return kClientExitDone;
 }
 
 }  // namespace trqx
