@@ -33,8 +33,6 @@ class ClientWindow final : public QMainWindow, public ClientView {
   static constexpr const char* kAboutText = "TRQXClient Version 2.2f";
   static constexpr const char* kAboutTitle = "About TRQXClient";
   static constexpr const char* kMessageCaption = "TRQXClient";
-  static constexpr const char* kNotYetTip =
-      "Not available yet: its editor comes in a later version";
 
   // The history list's columns.
   enum Column { kFileNameColumn = 0, kTimeColumn = 1, kBasketIdColumn = 2 };
