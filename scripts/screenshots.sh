@@ -171,6 +171,8 @@ editor() {
 }
 editor client-internal-settings "Internal Settings" "$client_title" alt+u s
 editor client-upload-profile "Profile" "$client_title" alt+u p
+editor client-download-settings "Download Settings" "$client_title" alt+d s
+editor client-download-profile "Download Profile" "$client_title" alt+d p
 editor server-ftp-settings "Upload FTP Settings" "$server_title" alt+e Return
 editor server-user-setup "User Setup" "$server_title" alt+e Down Return
 
