@@ -17,14 +17,11 @@
 #include <string>
 
 #include "gui/event_log_window.h"
-#include "gui/qt_application.h"
 #include "gui/message_box_answer.h"
+#include "gui/qt_application.h"
 #include "gui/server/server_window.h"
+#include "gui/server/server_window_fixture.h"
 #include "server/vexo_server_dlg.h"
-#include "support/current_folder.h"
-#include "support/fake_ftp_client.h"
-#include "support/fake_registry.h"
-#include "support/scratch_folder.h"
 
 namespace trqx {
 namespace {
@@ -52,36 +49,15 @@ bool HasWhiteText(StatusBoxWidget& box) {
   return false;
 }
 
-class ServerWindowTest : public ::testing::Test {
+class ServerWindowTest : public ServerWindowFixture {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(m_inFolder.Entered());
-    CServerSettings settings;
-    settings.m_user.m_port = 0;  // the system picks one
-    settings.m_ftp.m_primaryAddress = "primary.test";
-    settings.m_ftp.m_backupAddress = "backup.test";
-    CFileError error;
-    ASSERT_TRUE(settings.SaveFile(CServerSettings::kFileName, error));
     m_registry.WriteString(RegistryHive::kCurrentUser, kUserInfo, "Serial Number", "NV-4711");
-    m_window.Attach(m_dlg);
-    ASSERT_TRUE(m_dlg.OnInitDialog());
-    m_window.show();
-  }
-  void TearDown() override {
-    m_dlg.OnStop();
-    m_loop.RunUntil([&] { return !m_dlg.AnyTaskRunning(); }, 10s);
+    StartWindow();
   }
   bool Shows(StatusBox box, const char* word) {
     return m_window.StatusWidget(box)->Text().startsWith(QString::fromLatin1(word) + " at ");
   }
-
-  ScratchFolder m_folder;
-  test::ScopedCurrentFolder m_inFolder{m_folder.Path()};
-  ManualEventLoop m_loop;
-  test::FakeRegistry m_registry;
-  test::FakeFtpClient m_ftp;
-  ServerWindow m_window;
-  CVEXOServerDlg m_dlg{m_window, m_loop, m_registry, m_ftp};
 };
 
 TEST_F(ServerWindowTest, StartUpShowsTheIdleServer) {

@@ -20,12 +20,9 @@
 #include <vector>
 
 #include "gui/server/server_window.h"
+#include "gui/server/server_window_fixture.h"
 #include "gui/server/setup_dialogs_qt.h"
 #include "server/vexo_server_dlg.h"
-#include "support/current_folder.h"
-#include "support/fake_ftp_client.h"
-#include "support/fake_registry.h"
-#include "support/scratch_folder.h"
 
 namespace trqx {
 namespace {
@@ -67,25 +64,11 @@ void ClearPendingExit() {
   QApplication::exec();
 }
 
-class SetupDialogsTest : public ::testing::Test {
+class SetupDialogsTest : public ServerWindowFixture {
  protected:
   void SetUp() override {
     ClearPendingExit();
-    ASSERT_TRUE(m_inFolder.Entered());
-    CServerSettings settings;
-    settings.m_user.m_port = 0;  // the system picks one
-    settings.m_user.m_clientList = {"127.0.0.5"};
-    settings.m_ftp.m_primaryAddress = "primary.test";
-    settings.m_ftp.m_backupAddress = "backup.test";
-    CFileError error;
-    ASSERT_TRUE(settings.SaveFile(CServerSettings::kFileName, error));
-    m_window.Attach(m_dlg);
-    ASSERT_TRUE(m_dlg.OnInitDialog());
-    m_window.show();
-  }
-  void TearDown() override {
-    m_dlg.OnStop();
-    m_loop.RunUntil([&] { return !m_dlg.AnyTaskRunning(); }, 10s);
+    StartWindow({"127.0.0.5"});
   }
 
   QAction* SetupItem(const QString& name) {
@@ -116,14 +99,6 @@ class SetupDialogsTest : public ::testing::Test {
     });
     dialog.AddButton()->click();
   }
-
-  ScratchFolder m_folder;
-  test::ScopedCurrentFolder m_inFolder{m_folder.Path()};
-  ManualEventLoop m_loop;
-  test::FakeRegistry m_registry;
-  test::FakeFtpClient m_ftp;
-  ServerWindow m_window;
-  CVEXOServerDlg m_dlg{m_window, m_loop, m_registry, m_ftp};
 };
 
 TEST_F(SetupDialogsTest, UsersAddsAnAddressThroughQueryIpAddressAndOkSavesIt) {
