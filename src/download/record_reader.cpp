@@ -21,9 +21,11 @@ RecordSplitter::Status RecordSplitter::Feed(std::string_view chunk) {
     }
     if (status == CsvStatus::kPending) {
       m_pending = m_pending || chunk.find_first_not_of('\r') != std::string_view::npos;
+      m_consumed += chunk.size();
       return Status::kMore;
     }
     chunk.remove_prefix(used);
+    m_consumed += used;
     m_pending = false;
     m_onRecord(m_reader.Tokens());
     m_reader.Reset();
