@@ -64,15 +64,20 @@ RecordFileResult COrderFile::Read(const std::string& path, CFileError& error) {
   // Room for the whole file up front, so that the bytes are never held twice while growing.
   off_t size = 0;
   if (file.Size(size, error) && size > 0) {
-    m_bytes.reserve(m_bytes.size() + static_cast<std::size_t>(size));
+    m_bytes.reserve(m_bytes.size() + static_cast<std::size_t>(size) + 64 * 1024);
   }
-  std::vector<char> buffer(64 * 1024);
+  // Read straight into the byte store, a piece at a time, grouping as the pieces arrive.
+  constexpr std::size_t kPiece = 64 * 1024;
   for (;;) {
+    const std::size_t at = m_bytes.size();
+    m_bytes.resize(at + kPiece);
     std::size_t got = 0;
-    if (!file.Read(buffer.data(), buffer.size(), got, error)) {
+    const bool read = file.Read(m_bytes.data() + at, kPiece, got, error);
+    m_bytes.resize(at + got);
+    if (!read) {
       return RecordFileResult::kReadFailed;
     }
-    const bool good = got == 0 ? Finish() : Feed(std::string_view(buffer.data(), got));
+    const bool good = got == 0 ? Finish() : Split(std::string_view(m_bytes).substr(at, got));
     if (!good) {
       return RecordFileResult::kBadRecord;
     }
@@ -84,7 +89,11 @@ RecordFileResult COrderFile::Read(const std::string& path, CFileError& error) {
 
 bool COrderFile::Feed(std::string_view chunk) {
   m_bytes.append(chunk);
-  return m_splitter.Feed(chunk) != RecordSplitter::Status::kBadRecord;
+  return Split(std::string_view(m_bytes).substr(m_bytes.size() - chunk.size()));
+}
+
+bool COrderFile::Split(std::string_view stored) {
+  return m_splitter.Feed(stored) != RecordSplitter::Status::kBadRecord;
 }
 
 bool COrderFile::Finish() {

@@ -68,6 +68,8 @@ class COrderFile {
   // Counts the record that ends at end and, unless it has no fields, files it into its
   // basket's group.
   void AddRecord(const TokenList& tokens, std::size_t end);
+  // Splits bytes just added to the byte store; false at a bad record.
+  bool Split(std::string_view stored);
 
   OrderColumns m_columns;
   // Every byte fed, once; the records view it by offset.

@@ -34,9 +34,4 @@ class RecordSplitter {
 
 enum class RecordFileResult { kOk, kOpenFailed, kReadFailed, kBadRecord };
 
-// Opens path for reading with writers locked out, feeds the whole file to splitter and ends
-// it. kOpenFailed and kReadFailed fill error.
-RecordFileResult ReadRecordFile(const std::string& path, RecordSplitter& splitter,
-                                CFileError& error);
-
 }  // namespace trqx
