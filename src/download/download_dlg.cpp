@@ -234,10 +234,13 @@ void CTRQXDownLoadDlg::ConvertBasket(const BasketGroup& group) {
       static_cast<std::size_t>(m_fieldFormat.DownloadOnlyCount() + m_fieldFormat.CacheDataCount());
   std::vector<CDownLoadAssembledRecord> data;
   data.reserve(group.size());
-  for (const OrderRecord& record : group) {
+  CsvLineReader reader(',');
+  for (const OrderRecord& orderRecord : group) {
+    orderRecord.Split(reader);
+    const TokenList& record = reader.Tokens();
     ShowMessages(kMsgGetOrderRefIdInvalidType, columns.m_invalidTypes);
     const CCacheEntry* cached =
-        m_cacheInfo.FindData(TrimCSpace(m_orderFile->GetOrderRefID(record)));
+        m_cacheInfo.FindData(TrimCSpace(ColumnValue(record, columns.m_orderRefId)));
     CDownLoadAssembledRecord& row = data.emplace_back(dataSize);
     long long position = 0;
     std::size_t column = 0;

@@ -92,8 +92,12 @@ void AppendQuoted(std::string& out, std::string_view value) {
 
 bool WriteReportFile(const std::string& path, const std::string& text, bool& fileError,
                      CFileError& error) {
+  // Truncated only when it holds bytes: on ext4, truncating even an empty file makes its close
+  // start the write-back, which for a new report is pure cost.
   LockedFile file;
-  if (!file.Open(path, O_WRONLY | O_CREAT | O_TRUNC, FileLock::kExclusive, error) ||
+  off_t size = 0;
+  if (!file.Open(path, O_WRONLY | O_CREAT, FileLock::kExclusive, error) ||
+      !file.Size(size, error) || (size > 0 && !file.Truncate(0, error)) ||
       !file.Write(text.data(), text.size(), error) || !file.Close(error)) {
     fileError = true;
     return false;

@@ -22,18 +22,16 @@ class RecordSplitter {
   Status Feed(std::string_view chunk);
   // End of input: hands over a record that was still open (an unterminated quote is bad).
   Status Finish();
+  // Bytes consumed so far; while the consumer runs, the offset just past its record.
+  std::size_t Consumed() const { return m_consumed; }
 
  private:
   CsvLineReader m_reader;
   OnRecord m_onRecord;
   bool m_pending = false;  // bytes other than carriage returns since the last record
+  std::size_t m_consumed = 0;
 };
 
 enum class RecordFileResult { kOk, kOpenFailed, kReadFailed, kBadRecord };
-
-// Opens path for reading with writers locked out, feeds the whole file to splitter and ends
-// it. kOpenFailed and kReadFailed fill error.
-RecordFileResult ReadRecordFile(const std::string& path, RecordSplitter& splitter,
-                                CFileError& error);
 
 }  // namespace trqx

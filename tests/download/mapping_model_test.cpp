@@ -104,5 +104,40 @@ TEST_F(MappingTest, TheActiveFileYieldsItsLastRecordAndFailsSilentlyOnAnUnknownC
   EXPECT_TRUE(m_view.m_messages.empty());
 }
 
+// A report of the day that is there already, from an earlier run, is replaced by exactly the
+// new report's bytes, whatever it held.
+TEST(ReportFile, AnEarlierReportIsReplacedByExactlyTheNewBytes) {
+  struct Case {
+    const char* what;
+    const char* earlier;  // null: no earlier report
+  };
+  const Case cases[] = {
+      {.what = "no earlier report", .earlier = nullptr},
+      {.what = "an empty earlier report", .earlier = ""},
+      {.what = "a longer earlier report", .earlier = "OLD,OLD,OLD\r\nOLD,OLD,OLD\r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ScratchFolder dest;
+    const std::time_t when = 1772800000;
+    CDownLoadCSVMapping mapping;
+    auto element = std::make_unique<CDownLoadElement>();
+    element->m_constant = "NEW";
+    element->m_useLength = false;
+    mapping.m_elements.push_back(std::move(element));
+    const std::string path = dest.File(ReportFileName(when, "B1"));
+    if (c.earlier != nullptr) {
+      WriteWholeFile(path, c.earlier);
+    }
+    bool fileError = false;
+    CFileError error;
+    std::string reportPath;
+    ASSERT_TRUE(mapping.Convert(dest.Path(), when, "B1", {}, CDownLoadAssembledRecord(0), {},
+                                fileError, error, reportPath));
+    EXPECT_EQ(reportPath, path);
+    EXPECT_EQ(ReadWholeFile(path), "NEW\r\n");
+  }
+}
+
 }  // namespace
 }  // namespace trqx

@@ -58,6 +58,48 @@ TEST(OrderFile, GroupsByExactBasketIdInOrderOfFirstAppearance) {
   EXPECT_EQ(OrderIds(file), (Groups{{"O1"}}));
 }
 
+// Each order is split again from its bytes when it is used; it must give the columns that the
+// first reading gave, whatever ends the record or the file.
+TEST(OrderFile, AnOrderSplitAgainGivesTheColumnsFirstRead) {
+  struct Case {
+    const char* what;
+    std::string data;
+  };
+  const Case cases[] = {
+      {.what = "last record without a line end", .data = "IBM,B,1,B1,O1\r\nKO,S,2,B1,O2"},
+      {.what = "last record ended by a carriage return only", .data = "IBM,B,1,B1,O1\r"},
+      {.what = "last record ending in an empty value", .data = "IBM,B,1,B1,O1,"},
+      {.what = "last record ending in a quoted value", .data = "IBM,B,1,B1,\"O,1\""},
+      {.what = "line feeds only", .data = "IBM,B,1,B1,O1\nKO,S,2,B2,O2\n"},
+      {.what = "empty records between orders", .data = "\r\n\nIBM,B,1,B1,O1\r\n\r\nKO,,,B1,O2\r\n"},
+      {.what = "trailing carriage returns after the last line", .data = "IBM,B,1,B1,O1\n\r\r"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::vector<TokenList> firstRead;
+    RecordSplitter splitter(',', [&](TokenList& record) {
+      if (!record.empty()) {
+        firstRead.push_back(record);
+      }
+    });
+    ASSERT_EQ(splitter.Feed(c.data), RecordSplitter::Status::kMore);
+    ASSERT_EQ(splitter.Finish(), RecordSplitter::Status::kMore);
+
+    COrderFile file(kFields);
+    ASSERT_TRUE(file.Feed(c.data));
+    ASSERT_TRUE(file.Finish());
+    std::vector<TokenList> splitAgain;
+    CsvLineReader reader(',');
+    for (const BasketGroup& group : file.Groups()) {
+      for (const OrderRecord& record : group) {
+        record.Split(reader);
+        splitAgain.push_back(reader.Tokens());
+      }
+    }
+    EXPECT_EQ(splitAgain, firstRead);
+  }
+}
+
 TEST(CacheInfo, KeepsTheLastHeaderAndTheFirstDataLineOfAKeyAndRejectsBadLines) {
   ScratchFolder folder;
   const std::time_t today = March6th2026();
