@@ -669,4 +669,16 @@ void CTRQXClientDlg::LogSystemError(const CSysErrorInfo& error) {
                {std::to_string(error.m_code), error.m_function});
 }
 
+std::optional<int> StartupExitCode(CTRQXClientDlg::Startup startup) {
+  switch (startup) {
+    case CTRQXClientDlg::Startup::kRunning:
+      return std::nullopt;
+    case CTRQXClientDlg::Startup::kClosed:
+      return kClientExitNotSent;
+    case CTRQXClientDlg::Startup::kAborted:
+      break;
+  }
+  return kClientExitAborted;
+}
+
 }  // namespace trqx

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "client/client_exit_codes.h"
 #include "client/client_startup.h"
 #include "client/client_view.h"
 #include "client/directory_poller.h"
@@ -234,5 +235,9 @@ class CTRQXClientDlg : private PollerHost {
   // living dialog: the loop may run on after the dialog has gone.
   std::shared_ptr<CTRQXClientDlg*> m_self = std::make_shared<CTRQXClientDlg*>(this);
 };
+
+// The exit code of a start-up that ended the program (closed: kClientExitNotSent; aborted:
+// kClientExitAborted); none while the window runs.
+std::optional<int> StartupExitCode(CTRQXClientDlg::Startup startup);
 
 }  // namespace trqx

@@ -144,13 +144,8 @@ int RunClientConsole(const std::vector<std::string>& filesToSend, int inputFd, s
   ClientConsoleView view(out, err, loop);
   out << CTRQXClientDlg::kCaption << '\n' << std::flush;
   CTRQXClientDlg dlg(view, loop, registry, processes);
-  switch (dlg.OnInitDialog()) {
-    case CTRQXClientDlg::Startup::kRunning:
-      break;
-    case CTRQXClientDlg::Startup::kClosed:
-      return kClientExitNotSent;
-    case CTRQXClientDlg::Startup::kAborted:
-      return kClientExitAborted;
+  if (const std::optional<int> ended = StartupExitCode(dlg.OnInitDialog())) {
+    return *ended;
   }
   signals.OnSignal(loop, [&dlg] { dlg.OnExit(); });
   if (!filesToSend.empty()) {

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 
+#include <optional>
+
 #include "client/client_exit_codes.h"
 #include "client/process.h"
 #include "client/trqx_client_dlg.h"
@@ -28,13 +30,8 @@ int RunClientWindow(int argc, char** argv) {
   // A signal is the confirmed "Exit": nobody is there to answer the question. During the
   // start-up its handler runs only inside a message box, which it closes.
   exitSignals.OnSignal(loop, [&window] { window.CloseWindow(); });
-  switch (dlg.OnInitDialog()) {
-    case CTRQXClientDlg::Startup::kRunning:
-      break;
-    case CTRQXClientDlg::Startup::kClosed:
-      return kClientExitNotSent;
-    case CTRQXClientDlg::Startup::kAborted:
-      return kClientExitAborted;
+  if (const std::optional<int> ended = StartupExitCode(dlg.OnInitDialog())) {
+    return *ended;
   }
   window.SetDialog(&dlg);
   if (!window.Closed()) {
