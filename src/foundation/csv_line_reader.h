@@ -3,10 +3,8 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 #include "foundation/archive.h"
@@ -217,90 +215,28 @@ class CsvLineReader {
   csv_detail::ByteClasses m_classes;
 };
 
-// A cell of a buffer split in place: its bytes are buffer[offset, offset + length).
-struct CellRef {
-  std::uint32_t offset = 0;
-  std::uint32_t length = 0;
-};
+// What one line of a desk file holds.
+enum class CsvLineStatus { kRecord, kNoRecord, kBadRecord };
 
-// Why the last Split returned false.
-enum class CsvSplitError { kNone, kBadRecord, kTooLarge };
-
-// Zero-copy reading of a whole file held in memory (desk files of any size): the same
-// state table, but each token's unquoted bytes are written back into buffer at or before
-// where they were read, so every cell is a span of the buffer and no cell costs a heap
-// string. Calls onRecord(const std::vector<CellRef>&) for each record (records with no
-// tokens included, so callers can count lines; the vector is reused between calls). Returns
-// false at a bad record, after the records before it were handed over, or, without
-// touching buffer, when buffer is 4 GiB or more; LastError() says which.
-class CsvInPlaceSplitter {
+// Splits one line of a desk file, whole in memory, into cells by the same state table. A
+// line feed ends a record (or makes it bad) in every state, so a desk file's records are its
+// lines and a file can be read line by line through a small buffer. Cells are views into the
+// line: a quoted cell is the span between its quotes, and only the bytes that unquoting joins
+// (after a doubled quote or a dropped carriage return) are moved left within the line.
+class CsvRecordSplitter {
  public:
-  static constexpr std::uint64_t kMaxBufferSize = std::uint64_t{1} << 32;  // exclusive
+  explicit CsvRecordSplitter(char separator);
 
-  explicit CsvInPlaceSplitter(char separator) : m_separator(separator) {}
-  template <class OnRecord>
-  bool Split(std::string& buffer, OnRecord&& onRecord);
-  CsvSplitError LastError() const { return m_lastError; }
+  // line: the bytes before a line feed (terminated) or the file's bytes after its last line
+  // feed. kNoRecord: an unterminated line without a token (carriage returns only).
+  CsvLineStatus Split(char* begin, char* end, bool terminated);
+  // The last record's cells, valid while its line's bytes are.
+  const std::vector<std::string_view>& Cells() const { return m_cells; }
 
  private:
-  // Writes each token's bytes back at the write offset, which never passes the read one.
-  struct InPlaceEmitter {
-    char* buffer;
-    std::uint32_t write;
-    std::vector<CellRef>& cells;
-
-    void NewToken() { cells.push_back(CellRef{write, 0}); }
-    void Append(const char* bytes, std::size_t count) {
-      char* target = buffer + write;
-      if (target != bytes) {
-        std::memmove(target, bytes, count);
-      }
-      write += static_cast<std::uint32_t>(count);
-      cells.back().length += static_cast<std::uint32_t>(count);
-    }
-  };
-
   char m_separator;
-  CsvSplitError m_lastError = CsvSplitError::kNone;
+  csv_detail::ByteClasses m_classes;
+  std::vector<std::string_view> m_cells;
 };
-
-template <class OnRecord>
-bool CsvInPlaceSplitter::Split(std::string& buffer, OnRecord&& onRecord) {
-  m_lastError = CsvSplitError::kNone;
-  if (buffer.size() >= kMaxBufferSize) {
-    m_lastError = CsvSplitError::kTooLarge;
-    return false;
-  }
-  const csv_detail::ByteClasses classes = csv_detail::MakeByteClasses(m_separator);
-  std::vector<CellRef> cells;
-  InPlaceEmitter emitter{buffer.data(), 0, cells};
-  const char* p = buffer.data();
-  const char* const end = p + buffer.size();
-  CsvState state = CsvState::kStart;
-  while (p != end) {
-    p = csv_detail::Run(state, classes, p, end, emitter);
-    if (state == CsvState::kError) {
-      m_lastError = CsvSplitError::kBadRecord;
-      return false;
-    }
-    if (state == CsvState::kComplete) {
-      onRecord(std::as_const(cells));
-      cells.clear();
-      state = CsvState::kStart;
-    }
-  }
-  const csv_detail::EndStep last = csv_detail::EndOfInput(state);
-  if (last.status == CsvStatus::kBadRecord) {
-    m_lastError = CsvSplitError::kBadRecord;
-    return false;
-  }
-  if (last.status == CsvStatus::kRecord) {
-    if (last.newToken) {
-      emitter.NewToken();
-    }
-    onRecord(std::as_const(cells));
-  }
-  return true;
-}
 
 }  // namespace trqx

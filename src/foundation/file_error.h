@@ -5,7 +5,7 @@
 namespace trqx {
 
 // What a failed file operation leaves behind for the caller to word into a message.
-enum class FileErrorCause { kNone, kOpen, kLocked, kRead, kWrite, kTooLarge };
+enum class FileErrorCause { kNone, kOpen, kLocked, kRead, kWrite };
 
 struct CFileError {
   FileErrorCause m_cause = FileErrorCause::kNone;

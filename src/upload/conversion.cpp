@@ -82,22 +82,21 @@ std::size_t TickerPosition(const std::vector<OstraneField>* uploadFields) {
   return ConversionState::kNoTicker;
 }
 
-ConvertResult FileFailure(ConvertResult& result, const CFileError& error) {
-  result.m_ok = false;
-  result.m_failure = error.m_cause == FileErrorCause::kTooLarge ? ConvertFailure::kTooLarge
-                                                                : ConvertFailure::kFileError;
-  result.m_fileError = error;
-  return std::move(result);
-}
-
-ConvertResult Failure(ConvertResult& result, ConvertFailure failure) {
-  result.m_ok = false;
+// A failed conversion's result: no value collected before the failure is handed out.
+ConvertResult Failure(ConvertFailure failure, const CFileError& error = {}) {
+  ConvertResult result;
   result.m_failure = failure;
-  return std::move(result);
+  if (failure == ConvertFailure::kFileError) {
+    result.m_fileError = error;
+  }
+  return result;
 }
 
-}  // namespace
-
+// Writes the envelope's start, the UUID line, the header lines (with automatic basket
+// numbering) and the administrator line. The first field mapping of Type 3, 5 and 11 is the
+// UUID, Delimiter and Basket ID field; only it is numbered. Fills result's basket value,
+// delimiter and cacheable header values, state's delimiter, and cacheBasket/cacheSuffix with
+// the text that names the cache file.
 void WriteUploadHeader(CUploadWriter& out, ConversionSource& source, const ConvertRequest& request,
                        std::string& currentBasketId, ConversionState& state, ConvertResult& result,
                        std::string& cacheBasket, std::string& cacheSuffix) {
@@ -162,68 +161,84 @@ void WriteUploadHeader(CUploadWriter& out, ConversionSource& source, const Conve
     const std::string& terminal = request.m_terminalUserUuid;
     WriteLine(out, "ADMIN", terminal.empty() || ParseInt(terminal) == -1 ? "-1" : terminal);
   }
+}
 
-  source.ConvertRows(out, state, result);
-
+ConvertResult ConvertOpenFiles(const ConvertRequest& request, std::string& currentBasketId,
+                               bool convertDots, ConversionSource& source, LockedFile& desk,
+                               CUploadWriter& out) {
+  CFileError error;
+  if (const ConvertFailure prepared = source.Prepare(desk, error);
+      prepared != ConvertFailure::kNone) {
+    return Failure(prepared, error);
+  }
+  ConvertResult result;
+  ConversionState state;
+  state.m_convertDots = convertDots;
+  state.m_tickerPosition = TickerPosition(request.m_uploadFields);
+  std::string cacheBasket;
+  std::string cacheSuffix;
+  WriteUploadHeader(out, source, request, currentBasketId, state, result, cacheBasket, cacheSuffix);
+  if (const ConvertFailure rows = source.ConvertRows(out, state, result, error);
+      rows != ConvertFailure::kNone) {
+    return Failure(rows, error);
+  }
   if (request.m_loginBlock) {
     out.Write("END-OF-FILE");
   }
+  if (!out.Close()) {
+    return Failure(ConvertFailure::kFileError, out.Error());
+  }
+  desk.Close(error);
+
+  if (!result.m_cacheHeaderValues.empty() || !result.m_cacheRecords.empty()) {
+    const CCacheEntry header{"HDR", "", result.m_cacheHeaderValues};
+    if (!WriteCacheFile(request.m_cacheDir, cacheBasket, cacheSuffix, header, result.m_cacheRecords,
+                        request.m_when, error)) {
+      return Failure(ConvertFailure::kFileError, error);
+    }
+  }
+  result.m_ok = true;
+  return result;
 }
+
+}  // namespace
 
 ConvertResult RunConversion(const ConvertRequest& request, std::string& currentBasketId,
                             bool formatOk, bool convertDots, ConversionSource& source) {
+  CFileError error;
+  LockedFile desk;
+  if (!desk.Open(request.m_deskPath, O_RDONLY, FileLock::kDenyWrite, error)) {
+    return Failure(ConvertFailure::kFileError, error);
+  }
+  CUploadWriter out;
+  if (!out.Create(request.m_uploadPath, error)) {
+    return Failure(ConvertFailure::kFileError, error);
+  }
+  if (!formatOk) {
+    out.Close();
+    return Failure(ConvertFailure::kBadFormat);
+  }
+  const std::string basketIdBefore = currentBasketId;
+  const std::size_t basketField = FirstFieldOfType(source, kTypeHdrBasketId);
+  const std::string constantBefore =
+      basketField == kNoField ? std::string() : source.ConstantOf(basketField);
   ConvertResult result;
   try {
-    CFileError error;
-    LockedFile desk;
-    if (!desk.Open(request.m_deskPath, O_RDONLY, FileLock::kDenyWrite, error)) {
-      return FileFailure(result, error);
-    }
-    CUploadWriter out;
-    if (!out.Create(request.m_uploadPath, error)) {
-      return FileFailure(result, error);
-    }
-    if (!formatOk) {
-      out.Close();
-      return Failure(result, ConvertFailure::kBadFormat);
-    }
-    std::string bytes;
-    if (!ReadDeskFile(desk, bytes, error)) {
-      out.Close();
-      return FileFailure(result, error);
-    }
-    const ConvertFailure parsed = source.Prepare(std::move(bytes));
-    if (parsed != ConvertFailure::kNone) {
-      out.Close();
-      return Failure(result, parsed);
-    }
-
-    ConversionState state;
-    state.m_convertDots = convertDots;
-    state.m_tickerPosition = TickerPosition(request.m_uploadFields);
-    std::string cacheBasket;
-    std::string cacheSuffix;
-    WriteUploadHeader(out, source, request, currentBasketId, state, result, cacheBasket,
-                      cacheSuffix);
-    if (!out.Close()) {
-      return FileFailure(result, out.Error());
-    }
-    desk.Close(error);
-
-    if (!result.m_cacheHeaderValues.empty() || !result.m_cacheRecords.empty()) {
-      const CCacheEntry header{"HDR", "", result.m_cacheHeaderValues};
-      if (!WriteCacheFile(request.m_cacheDir, cacheBasket, cacheSuffix, header,
-                          result.m_cacheRecords, request.m_when, error)) {
-        return FileFailure(result, error);
-      }
-    }
-    result.m_ok = true;
-    return result;
+    result = ConvertOpenFiles(request, currentBasketId, convertDots, source, desk, out);
   } catch (const std::bad_alloc&) {
-    return Failure(result, ConvertFailure::kTooLarge);
+    result = Failure(ConvertFailure::kTooLarge);
   } catch (const std::length_error&) {
-    return Failure(result, ConvertFailure::kTooLarge);
+    result = Failure(ConvertFailure::kTooLarge);
   }
+  // Records stream out as the desk file is read, so a failure found before the upload file
+  // was complete takes back what was written and numbered.
+  if (!result.m_ok && out.Discard()) {
+    currentBasketId = basketIdBefore;
+    if (basketField != kNoField) {
+      source.SetConstant(basketField, constantBefore);
+    }
+  }
+  return result;
 }
 
 }  // namespace trqx

@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <string>
 
+#include "foundation/file_error.h"
+#include "foundation/locked_file.h"
 #include "upload/field_map.h"
 #include "upload/field_pipeline.h"
 #include "upload/mapping.h"
@@ -15,8 +17,9 @@ class ConversionSource {
  public:
   virtual ~ConversionSource() = default;
 
-  // Parses the desk file's bytes; kNone on success, else the failure to report.
-  virtual ConvertFailure Prepare(std::string bytes) = 0;
+  // Starts reading the desk file and takes in the rows the mapping addresses by number;
+  // kNone on success, else the failure to report (error filled for kFileError).
+  virtual ConvertFailure Prepare(LockedFile& desk, CFileError& error) = 0;
 
   virtual std::size_t FieldCount() const = 0;
   virtual const FieldMap& Field(std::size_t index) const = 0;
@@ -27,23 +30,18 @@ class ConversionSource {
   // or the field's Default (cut as the kind cuts it) when that is empty.
   virtual std::string SourceHeaderValue(std::size_t index) const = 0;
 
-  // Writes the data records from the first row on, through the field pipeline.
-  virtual void ConvertRows(CUploadWriter& out, ConversionState& state, ConvertResult& result) = 0;
+  // Reads the rest of the desk file and writes the data records from the first row on,
+  // through the field pipeline; a bad record or a failed read anywhere fails it.
+  virtual ConvertFailure ConvertRows(CUploadWriter& out, ConversionState& state,
+                                     ConvertResult& result, CFileError& error) = 0;
 };
 
-// Writes the envelope, the UUID line, the header lines (with automatic basket numbering),
-// the administrator line, the data records (source.ConvertRows) and "END-OF-FILE". The
-// first field mapping of Type 3, 5 and 11 is the UUID, Delimiter and Basket ID field; only
-// it is numbered. Fills result's basket value, delimiter and cacheable header values,
-// state's delimiter, and cacheBasket/cacheSuffix with the text that names the cache file.
-void WriteUploadHeader(CUploadWriter& out, ConversionSource& source, const ConvertRequest& request,
-                       std::string& currentBasketId, ConversionState& state, ConvertResult& result,
-                       std::string& cacheBasket, std::string& cacheSuffix);
-
 // The steps every conversion shares: open the desk file (writers locked out), create the
-// upload file, fail with kBadFormat when formatOk is false, read the desk file whole, let
-// the source parse it, write the upload file, then the cache file when cacheable values
-// were collected. Never throws: running out of memory reports kTooLarge.
+// upload file, fail with kBadFormat when formatOk is false, let the source take in the rows
+// it keeps, write the envelope, the UUID, header and administrator lines, the data records
+// as the source reads them and "END-OF-FILE", then the cache file when cacheable values were
+// collected. A conversion that fails leaves the upload file empty and currentBasketId and the
+// mapping as they were. Never throws: running out of memory reports kTooLarge.
 ConvertResult RunConversion(const ConvertRequest& request, std::string& currentBasketId,
                             bool formatOk, bool convertDots, ConversionSource& source);
 

@@ -1,118 +1,73 @@
 #include "upload/desk_source.h"
 
-#include <sys/mman.h>
-#include <sys/types.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 
 namespace trqx {
 
-namespace {
+DeskLineReader::DeskLineReader(LockedFile& file, std::size_t chunk)
+    : m_file(file),
+      m_capacity(std::max<std::size_t>(chunk, 1)),
+      m_buffer(std::make_unique_for_overwrite<char[]>(m_capacity)) {}
 
-constexpr std::size_t kReadChunk = 1 << 16;
-constexpr std::uintptr_t kHugePage = std::uintptr_t{2} << 20;
-
-// Asks for transparent huge pages over the whole 2 MiB pages inside a large allocation that
-// has not been touched yet: the first touch of a 100 MB desk file's buffers then costs a few
-// dozen page faults instead of tens of thousands. Only a hint; failure changes nothing.
-void AdviseHugePages(const void* data, std::size_t bytes) {
-  const auto begin = reinterpret_cast<std::uintptr_t>(data);
-  const std::uintptr_t first = (begin + kHugePage - 1) & ~(kHugePage - 1);
-  const std::uintptr_t last = (begin + bytes) & ~(kHugePage - 1);
-  if (last > first) {
-    ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
-  }
-}
-
-}  // namespace
-
-bool ReadDeskFile(LockedFile& file, std::string& buffer, CFileError& error) {
-  buffer.clear();
-  off_t size = 0;
-  if (!file.Size(size, error)) {
-    return false;
-  }
-  const auto tooLarge = [&] {
-    error.m_cause = FileErrorCause::kTooLarge;
-    error.m_osError = EFBIG;
-    error.m_function = "read";
-    error.m_fileName = file.Path();
-    return false;
-  };
-  if (static_cast<std::uint64_t>(size) >= CsvInPlaceSplitter::kMaxBufferSize) {
-    return tooLarge();
-  }
-  // One allocation for the size the file has now; bytes beyond it (a file that grows while
-  // it is read) are appended chunk by chunk.
-  buffer.reserve(static_cast<std::size_t>(size));
-  AdviseHugePages(buffer.data(), buffer.capacity());
-  buffer.resize(static_cast<std::size_t>(size));
-  std::size_t filled = 0;
-  while (filled < buffer.size()) {
-    std::size_t got = 0;
-    if (!file.Read(buffer.data() + filled, buffer.size() - filled, got, error)) {
-      buffer.clear();
-      return false;
-    }
-    if (got == 0) {
-      break;
-    }
-    filled += got;
-  }
-  buffer.resize(filled);
-  if (filled < static_cast<std::size_t>(size)) {
-    return true;
-  }
-  std::string chunk(kReadChunk, '\0');
+DeskLineReader::Status DeskLineReader::Next(CFileError& error) {
   for (;;) {
-    std::size_t got = 0;
-    if (!file.Read(chunk.data(), chunk.size(), got, error)) {
-      buffer.clear();
-      return false;
+    const char* start = m_buffer.get() + m_next + m_scanned;
+    const void* lineFeed = std::memchr(start, '\n', m_filled - m_next - m_scanned);
+    if (lineFeed != nullptr) {
+      m_lineBegin = m_next;
+      m_lineEnd = static_cast<std::size_t>(static_cast<const char*>(lineFeed) - m_buffer.get());
+      m_next = m_lineEnd + 1;
+      m_scanned = 0;
+      return Status::kLine;
     }
-    if (got == 0) {
-      return true;
+    m_scanned = m_filled - m_next;
+    if (m_atEnd) {
+      if (m_next == m_filled) {
+        return Status::kEnd;
+      }
+      m_lineBegin = m_next;
+      m_lineEnd = m_next = m_filled;
+      m_scanned = 0;
+      return Status::kLastLine;
     }
-    if (buffer.size() + got >= CsvInPlaceSplitter::kMaxBufferSize) {
-      buffer.clear();
-      return tooLarge();
+    if (!Refill(error)) {
+      return Status::kError;
     }
-    buffer.append(chunk, 0, got);
   }
 }
 
-bool DeskGrid::Build(std::string bytes, char separator) {
-  m_bytes = std::move(bytes);
-  m_cells.clear();
-  m_rowStart.assign(1, 0);
-  // Every cell starts at the file's start or after a separator or a line feed, so counting
-  // those bounds the cells and the rows; reserving them avoids regrowing large vectors.
-  std::size_t separators = 0;
-  std::size_t lineFeeds = 0;
-  for (const char c : m_bytes) {
-    separators += c == separator;
-    lineFeeds += c == '\n';
+bool DeskLineReader::Refill(CFileError& error) {
+  const std::size_t pending = m_filled - m_next;
+  if (pending == m_capacity) {
+    // One line fills the buffer: double it.
+    auto larger = std::make_unique_for_overwrite<char[]>(m_capacity * 2);
+    std::memcpy(larger.get(), m_buffer.get(), m_capacity);
+    m_buffer = std::move(larger);
+    m_capacity *= 2;
+  } else if (m_next > 0) {
+    std::memmove(m_buffer.get(), m_buffer.get() + m_next, pending);
   }
-  m_cells.reserve(separators + lineFeeds + 1);
-  AdviseHugePages(m_cells.data(), m_cells.capacity() * sizeof(CellRef));
-  m_rowStart.reserve(lineFeeds + 2);
-  AdviseHugePages(m_rowStart.data(), m_rowStart.capacity() * sizeof(std::size_t));
-  CsvInPlaceSplitter splitter(separator);
-  const bool ok = splitter.Split(m_bytes, [&](const std::vector<CellRef>& record) {
-    m_cells.insert(m_cells.end(), record.begin(), record.end());
-    m_rowStart.push_back(m_cells.size());
-  });
-  if (!ok) {
-    m_bytes.clear();
-    m_cells.clear();
-    m_rowStart.assign(1, 0);
+  m_next = 0;
+  m_filled = pending;
+  std::size_t got = 0;
+  if (!m_file.Read(m_buffer.get() + m_filled, m_capacity - m_filled, got, error)) {
+    return false;
   }
-  return ok;
+  m_filled += got;
+  m_atEnd = got == 0;
+  return true;
 }
 
-std::string_view DeskGrid::Cell(long long row, long long column) const {
+void DeskGridRows::Append(const std::vector<std::string_view>& cells) {
+  for (const std::string_view cell : cells) {
+    m_cells.push_back(Span{m_bytes.size(), cell.size()});
+    m_bytes += cell;
+  }
+  m_rowStart.push_back(m_cells.size());
+}
+
+std::string_view DeskGridRows::Cell(long long row, long long column) const {
   if (row < 0 || column < 0 || static_cast<unsigned long long>(row) >= RowCount()) {
     return {};
   }
@@ -121,78 +76,88 @@ std::string_view DeskGrid::Cell(long long row, long long column) const {
   if (static_cast<unsigned long long>(column) >= count) {
     return {};
   }
-  const CellRef cell = m_cells[first + static_cast<std::size_t>(column)];
+  const Span cell = m_cells[first + static_cast<std::size_t>(column)];
   return std::string_view(m_bytes).substr(cell.offset, cell.length);
 }
 
-void DeskLines::Build(std::string bytes) {
-  m_bytes = std::move(bytes);
-  m_lines.clear();
-  m_lines.reserve(static_cast<std::size_t>(std::count(m_bytes.begin(), m_bytes.end(), '\n')) + 1);
-  AdviseHugePages(m_lines.data(), m_lines.capacity() * sizeof(Line));
-  // Carriage returns are squeezed out in place; the write position never passes the read one.
-  std::size_t write = 0;
-  std::size_t lineStart = 0;
-  const std::size_t size = m_bytes.size();
-  char* data = m_bytes.data();
-  for (std::size_t read = 0; read < size;) {
-    const void* found = std::memchr(data + read, '\n', size - read);
-    const std::size_t end =
-        found ? static_cast<std::size_t>(static_cast<const char*>(found) - data) : size;
-    for (std::size_t i = read; i < end;) {
-      const void* cr = std::memchr(data + i, '\r', end - i);
-      const std::size_t stop =
-          cr ? static_cast<std::size_t>(static_cast<const char*>(cr) - data) : end;
-      if (write != i) {
-        std::memmove(data + write, data + i, stop - i);
-      }
-      write += stop - i;
-      i = stop + (cr ? 1 : 0);
-    }
-    if (!found) {
-      break;
-    }
-    m_lines.push_back(Line{lineStart, write - lineStart, 0});
-    lineStart = write;
-    read = end + 1;
+void DeskLines::Advance(std::string_view line) {
+  if (m_count < m_keep) {
+    m_keptBytes.emplace_back(line);
+    m_keptPadding.push_back(0);
+  } else {
+    m_currentBytes = line;
+    m_currentPadding = 0;
   }
-  if (write > lineStart) {
-    m_lines.push_back(Line{lineStart, write - lineStart, 0});
+  ++m_count;
+}
+
+bool DeskLines::Reachable(long long line) const {
+  return line >= 0 && (static_cast<unsigned long long>(line) < m_keptBytes.size() ||
+                       static_cast<unsigned long long>(line) + 1 == m_count);
+}
+
+bool DeskLines::Find(long long line, std::string_view& bytes, std::size_t& padding) const {
+  if (!Reachable(line)) {
+    return false;
   }
-  m_bytes.resize(write);
+  const auto index = static_cast<std::size_t>(line);
+  if (index < m_keptBytes.size()) {
+    bytes = m_keptBytes[index];
+    padding = m_keptPadding[index];
+  } else {
+    bytes = m_currentBytes;
+    padding = m_currentPadding;
+  }
+  return true;
 }
 
 std::size_t DeskLines::Length(long long line) const {
-  if (line < 0 || static_cast<unsigned long long>(line) >= m_lines.size()) {
-    return 0;
-  }
-  const Line& held = m_lines[static_cast<std::size_t>(line)];
-  return held.length + held.padding;
+  std::string_view bytes;
+  std::size_t padding = 0;
+  return Find(line, bytes, padding) ? bytes.size() + padding : 0;
 }
 
-void DeskLines::PadTo(std::size_t line, std::size_t length) {
-  if (line < m_lines.size()) {
-    Line& held = m_lines[line];
-    held.padding = std::max(held.padding, length > held.length ? length - held.length : 0);
+void DeskLines::PadTo(long long line, std::size_t length) {
+  std::string_view bytes;
+  std::size_t padding = 0;
+  if (!Find(line, bytes, padding) || length <= bytes.size() + padding) {
+    return;
   }
+  const auto index = static_cast<std::size_t>(line);
+  (index < m_keptBytes.size() ? m_keptPadding[index] : m_currentPadding) = length - bytes.size();
 }
 
 void DeskLines::Extract(long long line, long long offset, long long count, std::string& out) const {
   out.clear();
-  const std::size_t length = Length(line);
-  if (offset < 0 || count <= 0 || static_cast<unsigned long long>(offset) >= length) {
+  std::string_view bytes;
+  std::size_t padding = 0;
+  if (!Find(line, bytes, padding) || offset < 0 || count <= 0 ||
+      static_cast<unsigned long long>(offset) >= bytes.size() + padding) {
     return;
   }
-  const Line& held = m_lines[static_cast<std::size_t>(line)];
-  const std::size_t first = static_cast<std::size_t>(offset);
+  const std::size_t length = bytes.size() + padding;
+  const auto first = static_cast<std::size_t>(offset);
   const std::size_t last =
       std::min<unsigned long long>(length, first + static_cast<unsigned long long>(count));
-  if (first < held.length) {
-    out.assign(m_bytes, held.offset + first, std::min(last, held.length) - first);
+  if (first < bytes.size()) {
+    out.assign(bytes, first, std::min(last, bytes.size()) - first);
   }
-  if (last > std::max(first, held.length)) {
-    out.append(last - std::max(first, held.length), ' ');
+  if (last > std::max(first, bytes.size())) {
+    out.append(last - std::max(first, bytes.size()), ' ');
   }
+}
+
+char* DropCarriageReturns(char* begin, char* end) {
+  char* write = static_cast<char*>(std::memchr(begin, '\r', static_cast<std::size_t>(end - begin)));
+  if (write == nullptr) {
+    return end;
+  }
+  for (const char* read = write; read != end; ++read) {
+    if (*read != '\r') {
+      *write++ = *read;
+    }
+  }
+  return write;
 }
 
 }  // namespace trqx

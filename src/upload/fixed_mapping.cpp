@@ -23,10 +23,22 @@ std::size_t DefaultLength(const CFieldFixedMap& field) {
   return field.m_length < 0 ? 0 : static_cast<std::size_t>(field.m_length);
 }
 
-// A fixed mapping's view of its desk file.
+// The number of first lines to keep: every line that a field addresses by number.
+std::size_t LinesToKeep(const std::vector<CFieldFixedMap>& fields) {
+  std::size_t keep = 0;
+  for (const CFieldFixedMap& field : fields) {
+    if (field.m_mapType == kMapCell && field.m_line >= 0) {
+      keep = std::max(keep, static_cast<std::size_t>(field.m_line) + 1);
+    }
+  }
+  return keep;
+}
+
+// A fixed mapping's view of its desk file, read line by line.
 class FixedSource : public ConversionSource {
  public:
-  explicit FixedSource(CFixedMapping& mapping) : m_mapping(mapping) {
+  explicit FixedSource(CFixedMapping& mapping)
+      : m_mapping(mapping), m_keep(LinesToKeep(mapping.m_fields)), m_lines(m_keep) {
     for (std::size_t i = 0; i < m_mapping.m_fields.size(); ++i) {
       if (m_mapping.m_fields[i].m_field.m_type == kTypeDataLimit) {
         m_limitField = i;
@@ -35,8 +47,14 @@ class FixedSource : public ConversionSource {
     }
   }
 
-  ConvertFailure Prepare(std::string bytes) override {
-    m_lines.Build(std::move(bytes));
+  ConvertFailure Prepare(LockedFile& desk, CFileError& error) override {
+    m_reader.emplace(desk);
+    while (m_lines.Count() < m_keep) {
+      const ConvertFailure read = ReadLine(error);
+      if (read != ConvertFailure::kNone || m_atEnd) {
+        return read;
+      }
+    }
     return ConvertFailure::kNone;
   }
 
@@ -61,12 +79,22 @@ class FixedSource : public ConversionSource {
     return value;
   }
 
-  void ConvertRows(CUploadWriter& out, ConversionState& state, ConvertResult& result) override {
+  ConvertFailure ConvertRows(CUploadWriter& out, ConversionState& state, ConvertResult& result,
+                             CFileError& error) override {
     RowState row;
     std::string value;
     const std::size_t firstLine =
         m_mapping.m_startLine < 0 ? 0 : static_cast<std::size_t>(m_mapping.m_startLine);
-    for (std::size_t r = firstLine; r < m_lines.LineCount(); ++r) {
+    for (std::size_t r = 0;; ++r) {
+      if (r >= m_lines.Count()) {
+        const ConvertFailure read = ReadLine(error);
+        if (read != ConvertFailure::kNone || m_atEnd) {
+          return read;
+        }
+      }
+      if (r < firstLine) {
+        continue;
+      }
       row.Reset();
       const auto line = static_cast<long long>(r);
       const std::size_t fillLimit = m_lines.Length(line) + kFillAllowance;
@@ -74,7 +102,7 @@ class FixedSource : public ConversionSource {
         const CFieldFixedMap& field = m_mapping.m_fields[i];
         const long long reach = static_cast<long long>(field.m_fixedLineOffset) + field.m_length;
         if (reach > 0) {
-          m_lines.PadTo(r, std::min(static_cast<std::size_t>(reach), fillLimit));
+          m_lines.PadTo(line, std::min(static_cast<std::size_t>(reach), fillLimit));
         }
         const int type = field.m_field.m_type;
         if (!IsDataType(type)) {
@@ -107,12 +135,31 @@ class FixedSource : public ConversionSource {
         RunFieldPipeline(field, i, field.m_mapType, value, DefaultLength(field), state, row);
       }
       if (FinishRow(row, out, result) == RowEnd::kStop) {
-        break;
+        return ConvertFailure::kNone;
       }
     }
   }
 
  private:
+  // Takes the next line, its carriage returns dropped; sets m_atEnd instead at the end of
+  // the file. A last line without a line feed counts when something is left of it.
+  ConvertFailure ReadLine(CFileError& error) {
+    const DeskLineReader::Status status = m_reader->Next(error);
+    if (status == DeskLineReader::Status::kError) {
+      return ConvertFailure::kFileError;
+    }
+    char* const begin = m_reader->Begin();
+    char* const end = status == DeskLineReader::Status::kEnd
+                          ? begin
+                          : DropCarriageReturns(begin, m_reader->End());
+    if (status != DeskLineReader::Status::kLine && end == begin) {
+      m_atEnd = true;
+      return ConvertFailure::kNone;
+    }
+    m_lines.Advance(std::string_view(begin, static_cast<std::size_t>(end - begin)));
+    return ConvertFailure::kNone;
+  }
+
   // The Limit field's raw value for line r, by its own MapType, taken only when its whole
   // range lies inside the line; nullopt otherwise.
   std::optional<std::string_view> LimitRaw(long long r, std::string& text) const {
@@ -135,8 +182,8 @@ class FixedSource : public ConversionSource {
         return std::nullopt;
     }
     const long long length = static_cast<long long>(m_lines.Length(line));
-    if (line < 0 || static_cast<unsigned long long>(line) >= m_lines.LineCount() || offset < 0 ||
-        limit.m_length < 0 || offset + limit.m_length > length) {
+    if (!m_lines.Reachable(line) || offset < 0 || limit.m_length < 0 ||
+        offset + limit.m_length > length) {
       return std::nullopt;
     }
     m_lines.Extract(line, offset, limit.m_length, text);
@@ -144,7 +191,10 @@ class FixedSource : public ConversionSource {
   }
 
   CFixedMapping& m_mapping;
+  std::optional<DeskLineReader> m_reader;
+  const std::size_t m_keep;
   DeskLines m_lines;
+  bool m_atEnd = false;
   std::size_t m_limitField = kNoField;
 };
 

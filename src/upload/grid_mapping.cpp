@@ -1,8 +1,10 @@
 #include "upload/grid_mapping.h"
 
+#include <algorithm>
 #include <optional>
 #include <string_view>
 
+#include "foundation/csv_line_reader.h"
 #include "foundation/field_format.h"
 #include "foundation/text.h"
 #include "upload/conversion.h"
@@ -16,10 +18,24 @@ namespace {
 constexpr std::size_t kNoField = static_cast<std::size_t>(-1);
 constexpr std::string_view kDefaultTimeInForce = "DAY";
 
-// A grid mapping's view of its desk file.
+// The number of first rows to keep: every row that a field addresses by number.
+std::size_t RowsToKeep(const std::vector<CFieldGridMap>& fields) {
+  std::size_t keep = 0;
+  for (const CFieldGridMap& field : fields) {
+    if (field.m_mapType == kMapCell && field.m_tableRow >= 0) {
+      keep = std::max(keep, static_cast<std::size_t>(field.m_tableRow) + 1);
+    }
+  }
+  return keep;
+}
+
+// A grid mapping's view of its desk file, read row by row.
 class GridSource : public ConversionSource {
  public:
-  explicit GridSource(CGridMapping& mapping) : m_mapping(mapping) {
+  explicit GridSource(CGridMapping& mapping)
+      : m_mapping(mapping),
+        m_splitter(mapping.m_format == kFormatTab ? '\t' : ','),
+        m_keep(RowsToKeep(mapping.m_fields)) {
     for (std::size_t i = 0; i < m_mapping.m_fields.size(); ++i) {
       if (m_mapping.m_fields[i].m_field.m_type == kTypeDataLimit) {
         m_limitField = i;
@@ -28,10 +44,15 @@ class GridSource : public ConversionSource {
     }
   }
 
-  ConvertFailure Prepare(std::string bytes) override {
-    const char separator = m_mapping.m_format == kFormatTab ? '\t' : ',';
-    return m_grid.Build(std::move(bytes), separator) ? ConvertFailure::kNone
-                                                     : ConvertFailure::kBadRecord;
+  ConvertFailure Prepare(LockedFile& desk, CFileError& error) override {
+    m_reader.emplace(desk);
+    while (m_kept.RowCount() < m_keep) {
+      const ConvertFailure read = ReadRow(error);
+      if (read != ConvertFailure::kNone || m_atEnd) {
+        return read;
+      }
+    }
+    return ConvertFailure::kNone;
   }
 
   std::size_t FieldCount() const override { return m_mapping.m_fields.size(); }
@@ -46,19 +67,35 @@ class GridSource : public ConversionSource {
 
   std::string SourceHeaderValue(std::size_t index) const override {
     const CFieldGridMap& field = m_mapping.m_fields[index];
-    std::string value(TrimBlanks(m_grid.Cell(field.m_tableRow, field.m_tableCol)));
+    std::string value(TrimBlanks(m_kept.Cell(field.m_tableRow, field.m_tableCol)));
     if (value.empty() && !field.m_default.empty()) {
       value = field.m_default;
     }
     return value;
   }
 
-  void ConvertRows(CUploadWriter& out, ConversionState& state, ConvertResult& result) override {
+  ConvertFailure ConvertRows(CUploadWriter& out, ConversionState& state, ConvertResult& result,
+                             CFileError& error) override {
     RowState row;
     std::string value;
     const std::size_t firstRow =
         m_mapping.m_startRow < 0 ? 0 : static_cast<std::size_t>(m_mapping.m_startRow);
-    for (std::size_t r = firstRow; r < m_grid.RowCount(); ++r) {
+    bool converting = true;
+    for (std::size_t r = 0;; ++r) {
+      if (r >= m_rowsRead) {
+        const ConvertFailure read = ReadRow(error);
+        if (read != ConvertFailure::kNone) {
+          return read;
+        }
+        if (m_atEnd) {
+          return ConvertFailure::kNone;
+        }
+      }
+      // Rows before the first one and after the conversion stopped are still read: a bad
+      // record anywhere fails the file.
+      if (!converting || r < firstRow) {
+        continue;
+      }
       row.Reset();
       for (std::size_t i = 0; i < m_mapping.m_fields.size(); ++i) {
         const CFieldGridMap& field = m_mapping.m_fields[i];
@@ -76,11 +113,11 @@ class GridSource : public ConversionSource {
           // Trimming before the copy gives the pipeline's result: its steps before the
           // trim (the ticker's dots) touch no blanks.
           case kMapCell:
-            value = TrimBlanks(m_grid.Cell(field.m_tableRow, field.m_tableCol));
+            value = TrimBlanks(m_kept.Cell(field.m_tableRow, field.m_tableCol));
             break;
           case kMapColumn:
             row.m_hasColumnField = true;
-            value = TrimBlanks(m_grid.Cell(static_cast<long long>(r), field.m_fixedCol));
+            value = TrimBlanks(Cell(r, field.m_fixedCol));
             break;
           default:
             if (type == kTypeDataOrderType) {
@@ -93,13 +130,52 @@ class GridSource : public ConversionSource {
         }
         RunFieldPipeline(field, i, field.m_mapType, value, std::string::npos, state, row);
       }
-      if (FinishRow(row, out, result) == RowEnd::kStop) {
-        break;
-      }
+      converting = FinishRow(row, out, result) != RowEnd::kStop;
     }
   }
 
  private:
+  // Reads the next row into the kept rows or as the current row; sets m_atEnd instead at
+  // the end of the file.
+  ConvertFailure ReadRow(CFileError& error) {
+    CsvLineStatus split = CsvLineStatus::kNoRecord;
+    switch (m_reader->Next(error)) {
+      case DeskLineReader::Status::kLine:
+        split = m_splitter.Split(m_reader->Begin(), m_reader->End(), true);
+        break;
+      case DeskLineReader::Status::kLastLine:
+        split = m_splitter.Split(m_reader->Begin(), m_reader->End(), false);
+        break;
+      case DeskLineReader::Status::kEnd:
+        break;
+      case DeskLineReader::Status::kError:
+        return ConvertFailure::kFileError;
+    }
+    if (split == CsvLineStatus::kBadRecord) {
+      return ConvertFailure::kBadRecord;
+    }
+    if (split == CsvLineStatus::kNoRecord) {
+      m_atEnd = true;
+      return ConvertFailure::kNone;
+    }
+    if (m_rowsRead < m_keep) {
+      m_kept.Append(m_splitter.Cells());
+    }
+    ++m_rowsRead;
+    return ConvertFailure::kNone;
+  }
+
+  // A cell of row r, which is kept or is the row read last.
+  std::string_view Cell(std::size_t r, long long column) const {
+    if (r < m_kept.RowCount()) {
+      return m_kept.Cell(static_cast<long long>(r), column);
+    }
+    const std::vector<std::string_view>& cells = m_splitter.Cells();
+    return column >= 0 && static_cast<unsigned long long>(column) < cells.size()
+               ? cells[static_cast<std::size_t>(column)]
+               : std::string_view();
+  }
+
   // The Limit field's raw value in row r, by its own MapType; nullopt when there is none.
   std::optional<std::string_view> LimitRaw(std::size_t r) const {
     if (m_limitField == kNoField) {
@@ -110,16 +186,21 @@ class GridSource : public ConversionSource {
       case kMapConstant:
         return limit.m_constant;
       case kMapCell:
-        return m_grid.Cell(limit.m_tableRow, limit.m_tableCol);
+        return m_kept.Cell(limit.m_tableRow, limit.m_tableCol);
       case kMapColumn:
-        return m_grid.Cell(static_cast<long long>(r), limit.m_fixedCol);
+        return Cell(r, limit.m_fixedCol);
       default:
         return std::nullopt;
     }
   }
 
   CGridMapping& m_mapping;
-  DeskGrid m_grid;
+  std::optional<DeskLineReader> m_reader;
+  CsvRecordSplitter m_splitter;
+  const std::size_t m_keep;
+  DeskGridRows m_kept;
+  std::size_t m_rowsRead = 0;
+  bool m_atEnd = false;
   std::size_t m_limitField = kNoField;
 };
 

@@ -64,14 +64,14 @@ enum class ConvertFailure {
   kFileError,  // desk, upload or cache file could not be opened, read or written
   kBadFormat,  // the mapping's Format does not suit its kind
   kBadRecord,  // bad quoting in the desk file (a quote still open at a line feed or the end)
-  kTooLarge,   // the desk file is too large to hold (4 GiB and more, or out of memory)
+  kTooLarge,   // out of memory (the rows the mapping keeps do not fit)
 };
 
 // What a conversion leaves behind. On failure the upload file may exist, partly written.
 struct ConvertResult {
   bool m_ok = false;
   ConvertFailure m_failure = ConvertFailure::kNone;
-  CFileError m_fileError;         // filled for kFileError (and for kTooLarge from the file size)
+  CFileError m_fileError;         // filled for kFileError
   std::string m_basketValue;      // header value of the Basket ID field, before numbering
   std::string m_delimiter;        // header value of the Delimiter field ("" when none)
   bool m_basketNumbered = false;  // automatic numbering gave currentBasketId a new number

@@ -42,4 +42,16 @@ bool CUploadWriter::Close() {
   return !m_failed;
 }
 
+bool CUploadWriter::Discard() {
+  m_buffer.clear();
+  m_failed = true;
+  if (!m_file.IsOpen()) {
+    return false;
+  }
+  CFileError ignored;
+  m_file.Truncate(0, ignored);
+  m_file.Close(ignored);
+  return true;
+}
+
 }  // namespace trqx

@@ -20,6 +20,8 @@ class CUploadWriter {
   // Writes out the buffer and closes the file; false with Error() filled when any write or
   // the close failed.
   bool Close();
+  // Empties and closes a file still open (a conversion that failed); false when none was.
+  bool Discard();
   bool Failed() const { return m_failed; }
   const CFileError& Error() const { return m_error; }
 

@@ -215,6 +215,15 @@ TEST_F(FixedConversion, AutomaticOrderTypeNeedsTheWholeLimitRange) {
   EXPECT_EQ(Convert(mapping, "x  12\ny\n"), "yMKT12\n");
 }
 
+// A line addressed by number is kept; the last one has no line feed.
+TEST_F(FixedConversion, PositionOnTheLastLine) {
+  A().m_length = 2;
+  B().m_mapType = kMapCell;
+  B().m_line = 2;
+  B().m_length = 3;
+  EXPECT_EQ(Convert(m_mapping, "ab\r\ncd\nXYZ"), "abXYZ\ncdXYZ\nXYXYZ\n");
+}
+
 class UploadHeader : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -291,6 +300,32 @@ TEST_F(UploadHeader, CellValuesTakeTheDefaultWhenEmpty) {
   name.m_tableRow = 0;
   name.m_mkUpper = true;
   EXPECT_NE(Convert(nullptr, " ab \n").find("NAME=ab\n"), std::string::npos);
+}
+
+// Only the rows that cells address are kept while the others stream by, up to the last row.
+// A bad record found after records were written takes them back and leaves the basket
+// number and the mapping as they were.
+TEST_F(UploadHeader, CellOnTheLastRowAndABadRecordFoundLate) {
+  CFieldGridMap& name = m_mapping.m_fields[0];
+  name.m_mapType = kMapCell;
+  name.m_tableRow = 3;
+  name.m_tableCol = 1;
+  EXPECT_EQ(Convert(nullptr, "a\nb\nc\nd,LAST"),
+            "UUID=12345\nNAME=AST\nBASKET=B1\nDELIM=,\na\nb\nc\nd\n");
+
+  m_request.m_autoIncrement = true;
+  m_basketId = "41";
+  std::string desk;
+  for (int row = 0; row < 20000; ++row) {
+    desk += "vvvvvv\n";  // more records than the writer's buffer holds
+  }
+  WriteWholeFile(m_request.m_deskPath, desk + "\"open\n");
+  const ConvertResult result = m_mapping.Convert(m_request, m_basketId);
+  EXPECT_EQ(result.m_failure, ConvertFailure::kBadRecord);
+  EXPECT_EQ(result.m_recordsWritten, 0u);
+  EXPECT_EQ(ReadWholeFile(m_request.m_uploadPath), "");
+  EXPECT_EQ(m_basketId, "41");
+  EXPECT_EQ(m_mapping.m_fields[2].m_constant, "B1");
 }
 
 TEST_F(UploadHeader, AdministratorLineConditions) {
