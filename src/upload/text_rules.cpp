@@ -45,7 +45,42 @@ long long DecimalExponent(std::string_view number) {
   return lead + exponent;
 }
 
+constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2, 1e3,  1e4,  1e5, 1e6,
+                                   1e7, 1e8, 1e9, 1e10, 1e11, 1e12};
+
 }  // namespace
+
+std::optional<PlainDecimal> ReadPlainDecimal(std::string_view text) {
+  PlainDecimal number;
+  std::size_t i = 0;
+  while (i < text.size() && IsCSpace(text[i])) {
+    ++i;
+  }
+  if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
+    number.negative = text[i] == '-';
+    ++i;
+  }
+  std::size_t digitCount = 0;
+  bool dotSeen = false;
+  for (; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c >= '0' && c <= '9') {
+      if (++digitCount > PlainDecimal::kMaxDigits) {
+        return std::nullopt;
+      }
+      number.digits = number.digits * 10 + static_cast<std::uint64_t>(c - '0');
+      number.fractionDigits += dotSeen ? 1 : 0;
+    } else if (c == '.' && !dotSeen) {
+      dotSeen = true;
+    } else {
+      return std::nullopt;
+    }
+  }
+  if (digitCount == 0) {
+    return std::nullopt;
+  }
+  return number;
+}
 
 void UpperCaseInPlace(std::string& text) {
   for (char& c : text) {
@@ -76,6 +111,12 @@ bool IsNumericText(std::string_view text) {
 }
 
 double LeadingNumber(std::string_view text) {
+  // Digits and power of ten both exact in a double: one correctly rounded division gives what
+  // the full reading gives.
+  if (const std::optional<PlainDecimal> plain = ReadPlainDecimal(text)) {
+    const double value = static_cast<double>(plain->digits) / kPowersOfTen[plain->fractionDigits];
+    return plain->negative ? -value : value;
+  }
   std::size_t i = 0;
   while (i < text.size() && IsCSpace(text[i])) {
     ++i;

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -14,6 +17,17 @@ void UpperCaseInPlace(std::string& text);
 // otherwise only digits, "." and "," anywhere and "-" or "+" before the first digit, with
 // at least one digit.
 bool IsNumericText(std::string_view text);
+
+// A plain decimal text: leading white space, an optional sign, then digits with at most one dot and
+// nothing else, at least one digit and at most kMaxDigits. Numbers this short are exact in a
+// double, which makes them cheap to read and to scale exactly.
+struct PlainDecimal {
+  static constexpr std::size_t kMaxDigits = 12;
+  bool negative = false;
+  std::uint64_t digits = 0;        // every digit, the dot left out, as one integer
+  std::size_t fractionDigits = 0;  // the digits after the dot
+};
+std::optional<PlainDecimal> ReadPlainDecimal(std::string_view text);
 
 // The C library's reading of a decimal number: leading white space, an optional sign, then
 // the longest decimal number (with fraction and exponent, "inf" and "nan") at the start;

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
 
 #include "support/fields.h"
 #include "support/scratch_folder.h"
@@ -360,6 +363,35 @@ TEST(TextRules, NumericTextAndLeadingNumber) {
       {"1e400", INFINITY}, {std::string(400, '9'), INFINITY}};
   for (const auto& [text, value] : numbers) {
     EXPECT_EQ(LeadingNumber(text), value) << text;
+  }
+}
+
+// Short plain decimals take a shortcut in reading and in the x1000 option; both must give
+// what the C library gives: strtod, and "%.*f" of the double product with the value's decimals.
+TEST(TextRules, ShortDecimalsReadAndScaleAsTheCLibraryDoes) {
+  std::mt19937 random(7);
+  FieldMap amount;
+  amount.m_field.m_type = kTypeDataAmount;
+  amount.m_field.m_width = 100;
+  amount.m_x1000 = true;
+  for (int round = 0; round < 20000; ++round) {
+    std::string text = round % 4 == 0 ? "-" : round % 4 == 1 ? " +" : round % 4 == 2 ? "\t" : "";
+    const std::size_t digits = 1 + random() % PlainDecimal::kMaxDigits;
+    const std::size_t dot = random() % (digits + 1);
+    for (std::size_t i = 0; i < digits; ++i) {
+      text += i == dot ? "." : "";
+      text += static_cast<char>('0' + (round % 2 == 0 ? random() % 10 : 9 - random() % 2));
+    }
+    EXPECT_EQ(LeadingNumber(text), std::strtod(text.c_str(), nullptr)) << text;
+    const std::size_t decimals = dot < digits ? digits - dot : 0;
+    char expected[64];
+    std::snprintf(expected, sizeof expected, "%.*f", static_cast<int>(decimals),
+                  std::strtod(text.c_str(), nullptr) * 1000.0);
+    ConversionState state;
+    RowState row;
+    std::string value = text;
+    RunFieldPipeline(amount, 0, kMapColumn, value, std::string::npos, state, row);
+    EXPECT_EQ(row.m_record, expected) << text;
   }
 }
 
