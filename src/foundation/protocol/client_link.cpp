@@ -52,14 +52,13 @@ CClientLink::Take CClientLink::TakeNextMessage(std::time_t now, std::string& mes
   } else if (!m_reply.empty()) {
     message.swap(m_reply);
   } else if (m_protocol.State() == ClientState::kSendingFile) {
-    std::string piece;
+    message.reserve(kPiecesPerTake * wire::kFileDataLength + wire::kMinFrameLength);
     for (std::size_t i = 0; i < kPiecesPerTake && m_protocol.State() == ClientState::kSendingFile;
          ++i) {
-      if (m_protocol.NextPiece(piece, error) == CClientProtocol::Piece::kError) {
+      if (m_protocol.AppendNextPiece(message, error) == CClientProtocol::Piece::kError) {
         message.clear();
         return Take::kFileError;
       }
-      message += piece;
     }
   } else if (now - m_lastStart > kIdlePollSeconds) {
     message = m_protocol.StatusRequest();

@@ -50,6 +50,10 @@ std::string CClientProtocol::BeginFile(std::string_view fileName, const std::str
 
 CClientProtocol::Piece CClientProtocol::NextPiece(std::string& message, CFileError& error) {
   message.clear();
+  return AppendNextPiece(message, error);
+}
+
+CClientProtocol::Piece CClientProtocol::AppendNextPiece(std::string& frames, CFileError& error) {
   if (m_state != ClientState::kSendingFile) {
     return Piece::kNone;
   }
@@ -62,11 +66,13 @@ CClientProtocol::Piece CClientProtocol::NextPiece(std::string& message, CFileErr
   if (got == 0) {
     m_source->Close();
     m_state = ClientState::kFileSent;
-    message = wire::MakeBare(wire::kFileEnd);
+    frames += wire::MakeBare(wire::kFileEnd);
     return Piece::kEnd;
   }
   std::string_view piece(buffer, got);
-  if (piece.find_first_of(std::string_view("\x02\x03", 2)) != std::string_view::npos) {
+  // Two searches for one byte each: find_first_of would search the pair per byte.
+  if (piece.find(wire::kStx) != std::string_view::npos ||
+      piece.find(wire::kEtx) != std::string_view::npos) {
     // Sent as it is, the byte would break the frame and the server would drop the session.
     error.m_cause = FileErrorCause::kRead;
     error.m_osError = EILSEQ;
@@ -75,7 +81,7 @@ CClientProtocol::Piece CClientProtocol::NextPiece(std::string& message, CFileErr
     m_source->Close();
     return Piece::kError;
   }
-  message = wire::MakeFileData(piece);
+  wire::AppendFileData(frames, piece);
   return Piece::kData;
 }
 

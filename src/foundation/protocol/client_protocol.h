@@ -70,6 +70,9 @@ class CClientProtocol {
   // the piece holds an STX or ETX byte that the frame cannot carry; the file is closed and
   // error says why. kNone in any other state.
   Piece NextPiece(std::string& message, CFileError& error);
+  // The same, appending the FileData or FileEnd to frames (left as it was on kNone and
+  // kError), so that a run of pieces is built in one reused buffer.
+  Piece AppendNextPiece(std::string& frames, CFileError& error);
 
   // State 3 only: closes the file, TransferAbort, state 4. Empty otherwise.
   std::string AbortTransfer();

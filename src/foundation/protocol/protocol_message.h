@@ -84,6 +84,8 @@ std::string MakeStatusReply(char flag, std::string_view text);
 std::string MakeFileStart(std::string_view fileName, std::uint32_t uploadNumber);
 // piece holds at most 500 bytes; the data area is padded with blanks to 500.
 std::string MakeFileData(std::string_view piece);
+// The same FileData appended to frames, which a sender reuses for a run of pieces.
+void AppendFileData(std::string& frames, std::string_view piece);
 std::string MakeDeliveryReport(char outcome, std::uint32_t uploadNumber);
 // The bodiless messages: StatusRequest, FileEnd, FileReceived, CancelAck, TransferAbort,
 // CancelRequest.

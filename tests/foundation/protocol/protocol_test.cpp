@@ -2,7 +2,11 @@
 // slots of both sides.
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
 #include <functional>
 #include <string>
 #include <vector>
@@ -11,6 +15,7 @@
 #include "foundation/protocol/message_framer.h"
 #include "foundation/protocol/server_link.h"
 #include "support/protocol_fakes.h"
+#include "support/scratch_folder.h"
 
 namespace trqx {
 namespace {
@@ -189,6 +194,86 @@ TEST(ServerProtocol, EachMessageInEachStateGivesItsOutcomeStateAndReply) {
             SO::kLoggedIn);
   EXPECT_EQ(Session(0, "alicealicealiceX").Feed(wire::MakeLogin("alicealicealiceX", "secret")),
             SO::kBadLogin);
+}
+
+// While it lives, files of this process cannot grow beyond bytes: a write past the limit
+// fails with EFBIG, as one on a full disk fails with ENOSPC. SIGXFSZ is ignored so that
+// the write call fails instead of the process.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    m_saved.rlim_cur = m_saved.rlim_max = RLIM_INFINITY;
+    ::getrlimit(RLIMIT_FSIZE, &m_saved);
+    m_savedHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = m_saved;
+    limit.rlim_cur = bytes;
+    m_set = ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
+  }
+  ~FileSizeLimit() {
+    ::setrlimit(RLIMIT_FSIZE, &m_saved);
+    std::signal(SIGXFSZ, m_savedHandler);
+  }
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+  bool IsSet() const { return m_set; }
+
+ private:
+  rlimit m_saved{};
+  void (*m_savedHandler)(int) = SIG_DFL;
+  bool m_set = false;
+};
+
+TEST(ServerProtocol, AFailingSpoolWriteIsAFileErrorAtTheLatestWhenFileEndIsHandled) {
+  struct Row {
+    const char* sentence;
+    std::size_t pieces;
+    bool failsBeforeFileEnd;
+  };
+  const std::size_t piecesPerBlock = CDiskSpoolFile::kBlockSize / wire::kMaxPiece;
+  const Row rows[] = {
+      {.sentence = "a file smaller than a write block fails when FileEnd closes it",
+       .pieces = 3,
+       .failsBeforeFileEnd = false},
+      {.sentence = "a larger file fails at a piece, without waiting for its end",
+       .pieces = 2 * piecesPerBlock,
+       .failsBeforeFileEnd = true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.sentence);
+    ScratchFolder folder;
+    ASSERT_FALSE(folder.Path().empty());
+    CSpoolCounter counter;
+    CServerProtocol protocol(std::make_unique<CDiskSpoolFile>(), counter);
+    protocol.Start("alice", "secret", folder.Path(), "ftpuser", '1', "System OK");
+    std::vector<std::string> frames = {kLogin, wire::MakeFileStart("desk.inc", 17)};
+    frames.insert(frames.end(), row.pieces, wire::MakeFileData(std::string(500, 'd')));
+    frames.push_back(RawFrame(wire::kFileEnd));
+
+    FileSizeLimit limit(1000);  // the first write block does not fit
+    ASSERT_TRUE(limit.IsSet());
+    std::size_t fileErrors = 0;
+    std::size_t firstErrorAt = frames.size();
+    std::size_t received = 0;
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+      auto result = protocol.Feed(frames[i].data(), frames[i].size());
+      EXPECT_EQ(result.consumed, frames[i].size());
+      if (result.outcome == SO::kFileError) {
+        firstErrorAt = std::min(firstErrorAt, i);
+        ++fileErrors;
+      }
+      received += result.outcome == SO::kFileReceived ? 1 : 0;
+    }
+    EXPECT_EQ(fileErrors, 1u);
+    EXPECT_EQ(firstErrorAt < frames.size() - 1, row.failsBeforeFileEnd);
+    // The file may have lost bytes: it is not taken as received.
+    EXPECT_EQ(received, 0u);
+    EXPECT_EQ(protocol.State(), ServerState::kLoggedIn);
+    const CFileError& error = protocol.FileError();
+    EXPECT_EQ(error.m_cause, FileErrorCause::kWrite);
+    EXPECT_EQ(error.m_osError, EFBIG);
+    EXPECT_EQ(error.m_function, "write");
+    EXPECT_EQ(error.m_fileName, protocol.SpoolFileName());
+  }
 }
 
 TEST(ServerLink, RepliesGoByPriorityReportsAreLimitedAndCloseDropsTheRest) {
