@@ -48,11 +48,6 @@ std::string CClientProtocol::BeginFile(std::string_view fileName, const std::str
   return wire::MakeFileStart(FileNamePart(fileName), uploadNumber);
 }
 
-CClientProtocol::Piece CClientProtocol::NextPiece(std::string& message, CFileError& error) {
-  message.clear();
-  return AppendNextPiece(message, error);
-}
-
 CClientProtocol::Piece CClientProtocol::AppendNextPiece(std::string& frames, CFileError& error) {
   if (m_state != ClientState::kSendingFile) {
     return Piece::kNone;

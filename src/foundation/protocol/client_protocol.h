@@ -65,13 +65,11 @@ class CClientProtocol {
                         std::uint32_t uploadNumber, CFileError& error);
 
   enum class Piece { kNone, kData, kEnd, kError };
-  // State 3 only: reads up to 500 bytes. kData: message holds the FileData. kEnd: the file
-  // is at its end and closed, message holds FileEnd, state 4. kError: the read failed, or
-  // the piece holds an STX or ETX byte that the frame cannot carry; the file is closed and
-  // error says why. kNone in any other state.
-  Piece NextPiece(std::string& message, CFileError& error);
-  // The same, appending the FileData or FileEnd to frames (left as it was on kNone and
-  // kError), so that a run of pieces is built in one reused buffer.
+  // State 3 only: reads up to 500 bytes and appends a frame to frames, so that a run of
+  // pieces is built in one reused buffer. kData: a FileData was appended. kEnd: the file is
+  // at its end and closed, FileEnd was appended, state 4. kError: the read failed, or the
+  // piece holds an STX or ETX byte that the frame cannot carry; the file is closed and error
+  // says why. kNone in any other state. On kNone and kError frames stay as they were.
   Piece AppendNextPiece(std::string& frames, CFileError& error);
 
   // State 3 only: closes the file, TransferAbort, state 4. Empty otherwise.

@@ -325,7 +325,7 @@ class ClientProtocolTest : public ::testing::Test {
         [&] { Feed(wire::MakeGreeting()); },
         [&] { m_protocol.BeginFile("f.inc", "/up/f.inc", 1, error); },
         [&] {
-          while (m_protocol.NextPiece(piece, error) == CClientProtocol::Piece::kData) {
+          while (m_protocol.AppendNextPiece(piece, error) == CClientProtocol::Piece::kData) {
           }
         },
         [&] { Feed(wire::MakeClose('1')); },
@@ -414,7 +414,7 @@ TEST_F(ClientProtocolTest, OperationsByState) {
     m_disk.files["/up/f.inc"] = "ab\x03";
     m_disk.failRead = failRead;
     Reach(3);
-    EXPECT_EQ(m_protocol.NextPiece(message, error), CClientProtocol::Piece::kError);
+    EXPECT_EQ(m_protocol.AppendNextPiece(message, error), CClientProtocol::Piece::kError);
     EXPECT_EQ(message, "");
   }
 }
