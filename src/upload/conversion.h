@@ -1,7 +1,9 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "foundation/file_error.h"
 #include "foundation/locked_file.h"
@@ -35,6 +37,29 @@ class ConversionSource {
   virtual ConvertFailure ConvertRows(CUploadWriter& out, ConversionState& state,
                                      ConvertResult& result, CFileError& error) = 0;
 };
+
+// How many first rows (or lines) a conversion keeps: every one that a field of MapType 1
+// addresses by number (row is the member that holds the number).
+template <class FieldMapT>
+std::size_t RowsAddressed(const std::vector<FieldMapT>& fields, int FieldMapT::*row) {
+  std::size_t keep = 0;
+  for (const FieldMapT& field : fields) {
+    if (field.m_mapType == kMapCell && field.*row >= 0) {
+      keep = std::max(keep, static_cast<std::size_t>(field.*row) + 1);
+    }
+  }
+  return keep;
+}
+
+// The index of the first field of the type; fields.size() when there is none.
+template <class FieldMapT>
+std::size_t FirstOfType(const std::vector<FieldMapT>& fields, int type) {
+  std::size_t i = 0;
+  while (i < fields.size() && fields[i].m_field.m_type != type) {
+    ++i;
+  }
+  return i;
+}
 
 // The steps every conversion shares: open the desk file (writers locked out), create the
 // upload file, fail with kBadFormat when formatOk is false, let the source take in the rows

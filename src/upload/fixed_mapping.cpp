@@ -14,7 +14,6 @@ namespace trqx {
 
 namespace {
 
-constexpr std::size_t kNoField = static_cast<std::size_t>(-1);
 constexpr std::string_view kDefaultTimeInForce = "DAY";
 // A line is padded with at most this many blanks beyond its length when it is reached.
 constexpr std::size_t kFillAllowance = 25;
@@ -23,29 +22,14 @@ std::size_t DefaultLength(const CFieldFixedMap& field) {
   return field.m_length < 0 ? 0 : static_cast<std::size_t>(field.m_length);
 }
 
-// The number of first lines to keep: every line that a field addresses by number.
-std::size_t LinesToKeep(const std::vector<CFieldFixedMap>& fields) {
-  std::size_t keep = 0;
-  for (const CFieldFixedMap& field : fields) {
-    if (field.m_mapType == kMapCell && field.m_line >= 0) {
-      keep = std::max(keep, static_cast<std::size_t>(field.m_line) + 1);
-    }
-  }
-  return keep;
-}
-
 // A fixed mapping's view of its desk file, read line by line.
 class FixedSource : public ConversionSource {
  public:
   explicit FixedSource(CFixedMapping& mapping)
-      : m_mapping(mapping), m_keep(LinesToKeep(mapping.m_fields)), m_lines(m_keep) {
-    for (std::size_t i = 0; i < m_mapping.m_fields.size(); ++i) {
-      if (m_mapping.m_fields[i].m_field.m_type == kTypeDataLimit) {
-        m_limitField = i;
-        break;
-      }
-    }
-  }
+      : m_mapping(mapping),
+        m_keep(RowsAddressed(mapping.m_fields, &CFieldFixedMap::m_line)),
+        m_lines(m_keep),
+        m_limitField(FirstOfType(mapping.m_fields, kTypeDataLimit)) {}
 
   ConvertFailure Prepare(LockedFile& desk, CFileError& error) override {
     m_reader.emplace(desk);
@@ -163,7 +147,7 @@ class FixedSource : public ConversionSource {
   // The Limit field's raw value for line r, by its own MapType, taken only when its whole
   // range lies inside the line; nullopt otherwise.
   std::optional<std::string_view> LimitRaw(long long r, std::string& text) const {
-    if (m_limitField == kNoField) {
+    if (m_limitField == m_mapping.m_fields.size()) {
       return std::nullopt;
     }
     const CFieldFixedMap& limit = m_mapping.m_fields[m_limitField];
@@ -195,7 +179,7 @@ class FixedSource : public ConversionSource {
   const std::size_t m_keep;
   DeskLines m_lines;
   bool m_atEnd = false;
-  std::size_t m_limitField = kNoField;
+  const std::size_t m_limitField;  // m_fields.size() when there is none
 };
 
 }  // namespace

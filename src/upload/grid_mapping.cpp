@@ -15,19 +15,7 @@ namespace trqx {
 
 namespace {
 
-constexpr std::size_t kNoField = static_cast<std::size_t>(-1);
 constexpr std::string_view kDefaultTimeInForce = "DAY";
-
-// The number of first rows to keep: every row that a field addresses by number.
-std::size_t RowsToKeep(const std::vector<CFieldGridMap>& fields) {
-  std::size_t keep = 0;
-  for (const CFieldGridMap& field : fields) {
-    if (field.m_mapType == kMapCell && field.m_tableRow >= 0) {
-      keep = std::max(keep, static_cast<std::size_t>(field.m_tableRow) + 1);
-    }
-  }
-  return keep;
-}
 
 // A grid mapping's view of its desk file, read row by row.
 class GridSource : public ConversionSource {
@@ -35,14 +23,8 @@ class GridSource : public ConversionSource {
   explicit GridSource(CGridMapping& mapping)
       : m_mapping(mapping),
         m_splitter(mapping.m_format == kFormatTab ? '\t' : ','),
-        m_keep(RowsToKeep(mapping.m_fields)) {
-    for (std::size_t i = 0; i < m_mapping.m_fields.size(); ++i) {
-      if (m_mapping.m_fields[i].m_field.m_type == kTypeDataLimit) {
-        m_limitField = i;
-        break;
-      }
-    }
-  }
+        m_keep(RowsAddressed(mapping.m_fields, &CFieldGridMap::m_tableRow)),
+        m_limitField(FirstOfType(mapping.m_fields, kTypeDataLimit)) {}
 
   ConvertFailure Prepare(LockedFile& desk, CFileError& error) override {
     m_reader.emplace(desk);
@@ -178,7 +160,7 @@ class GridSource : public ConversionSource {
 
   // The Limit field's raw value in row r, by its own MapType; nullopt when there is none.
   std::optional<std::string_view> LimitRaw(std::size_t r) const {
-    if (m_limitField == kNoField) {
+    if (m_limitField == m_mapping.m_fields.size()) {
       return std::nullopt;
     }
     const CFieldGridMap& limit = m_mapping.m_fields[m_limitField];
@@ -201,7 +183,7 @@ class GridSource : public ConversionSource {
   DeskGridRows m_kept;
   std::size_t m_rowsRead = 0;
   bool m_atEnd = false;
-  std::size_t m_limitField = kNoField;
+  const std::size_t m_limitField;  // m_fields.size() when there is none
 };
 
 }  // namespace

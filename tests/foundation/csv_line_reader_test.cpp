@@ -8,45 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "support/csv_records.h"
+
 namespace trqx {
 namespace {
 
-// Every record of an input, and whether reading ended at a bad record.
-struct Parsed {
-  std::vector<TokenList> records;
-  bool bad = false;
-  bool operator==(const Parsed&) const = default;
-};
-
-// Feeds input in chunks of the given sizes, cycled (0: the rest at once).
-Parsed Read(std::string_view input, char separator = ',', std::vector<std::size_t> sizes = {0}) {
-  Parsed parsed;
-  CsvLineReader reader(separator);
-  for (std::size_t next = 0; !input.empty(); ++next) {
-    const std::size_t size = sizes[next % sizes.size()];
-    std::string_view chunk = input.substr(0, size == 0 ? input.size() : size);
-    input.remove_prefix(chunk.size());
-    for (std::size_t used = 0; !chunk.empty(); chunk.remove_prefix(std::min(used, chunk.size()))) {
-      const CsvStatus status = reader.Feed(chunk, used);
-      if (status == CsvStatus::kBadRecord) {
-        return {parsed.records, true};
-      }
-      if (status == CsvStatus::kRecord) {
-        parsed.records.push_back(reader.Tokens());
-        reader.Reset();
-      }
-    }
-  }
-  const CsvStatus end = reader.Finish();
-  if (end == CsvStatus::kRecord) {
-    parsed.records.push_back(reader.Tokens());
-  }
-  return {parsed.records, end == CsvStatus::kBadRecord};
-}
-
 // Splits input line by line as desk files are read.
-Parsed SplitLines(std::string buffer, char separator) {
-  Parsed parsed;
+CsvRecords SplitLines(std::string buffer, char separator) {
+  CsvRecords parsed;
   CsvRecordSplitter splitter(separator);
   for (std::size_t begin = 0; begin < buffer.size();) {
     const std::size_t lineFeed = buffer.find('\n', begin);
@@ -104,7 +73,7 @@ TEST(CsvLineReaderTest, StateTable) {
 }
 
 TEST(CsvLineReaderTest, ExamplesAndEndOfInputInEachState) {
-  const std::vector<std::pair<std::string, Parsed>> cases = {
+  const std::vector<std::pair<std::string, CsvRecords>> cases = {
       {"X,\"a\"\"b\",\r\n", {{{"X", "a\"b", ""}}}},
       {"a\r\n\nb\r,\"c\rd\"\r\n", {{{"a"}, {}, {"b", "cd"}}}},  // a blank line has no tokens
       {"a\tb,\"c", {{}, true}},                                 // unterminated quote
@@ -113,7 +82,7 @@ TEST(CsvLineReaderTest, ExamplesAndEndOfInputInEachState) {
       {"a\n\"b\nc\"\n", {{{"a"}}, true}},  // a quoted line feed stops reading
   };
   for (const auto& [input, parsed] : cases) {
-    EXPECT_EQ(Read(input), parsed) << testing::PrintToString(input);
+    EXPECT_EQ(ReadCsvRecords(input), parsed) << testing::PrintToString(input);
   }
 }
 
@@ -128,9 +97,10 @@ TEST(CsvLineReaderTest, ChunkingAndTheLineSplitterAgree) {
       input += "ab\"\r\n,\t \xe9"[chunk(random) - 1];
     }
     SCOPED_TRACE(testing::PrintToString(input));
-    const Parsed whole = Read(input, separator);
-    EXPECT_EQ(Read(input, separator, {1}), whole);
-    EXPECT_EQ(Read(input, separator, {chunk(random), chunk(random), chunk(random)}), whole);
+    const CsvRecords whole = ReadCsvRecords(input, separator);
+    EXPECT_EQ(ReadCsvRecords(input, separator, {1}), whole);
+    EXPECT_EQ(ReadCsvRecords(input, separator, {chunk(random), chunk(random), chunk(random)}),
+              whole);
     EXPECT_EQ(SplitLines(input, separator), whole);
     badInputs += whole.bad ? 1 : 0;
   }

@@ -7,21 +7,16 @@
 #include <vector>
 
 #include "foundation/csv_line_reader.h"
+#include "support/csv_records.h"
 #include "support/scratch_folder.h"
 
 namespace trqx {
 namespace {
 
-struct Records {
-  std::vector<TokenList> records;
-  bool bad = false;
-  bool operator==(const Records&) const = default;
-};
-
 // The file's records as a conversion reads them: line by line through a buffer of chunk
 // bytes, each line split where it lies.
-Records ReadThroughBuffer(const std::string& path, std::size_t chunk) {
-  Records read;
+CsvRecords ReadThroughBuffer(const std::string& path, std::size_t chunk) {
+  CsvRecords read;
   LockedFile file;
   CFileError error;
   EXPECT_TRUE(file.Open(path, O_RDONLY, FileLock::kDenyWrite, error));
@@ -45,31 +40,6 @@ Records ReadThroughBuffer(const std::string& path, std::size_t chunk) {
   }
 }
 
-// The whole file through the byte-at-a-time reader of archive files.
-Records ReadWhole(std::string_view input) {
-  Records read;
-  CsvLineReader reader(',');
-  while (!input.empty()) {
-    std::size_t used = 0;
-    const CsvStatus status = reader.Feed(input, used);
-    input.remove_prefix(used);
-    if (status == CsvStatus::kBadRecord) {
-      read.bad = true;
-      return read;
-    }
-    if (status == CsvStatus::kRecord) {
-      read.records.push_back(reader.Tokens());
-      reader.Reset();
-    }
-  }
-  const CsvStatus last = reader.Finish();
-  if (last == CsvStatus::kRecord) {
-    read.records.push_back(reader.Tokens());
-  }
-  read.bad = last == CsvStatus::kBadRecord;
-  return read;
-}
-
 // Every read boundary falls once on every byte of every record: inside quoted cells, on
 // doubled quotes, between a carriage return and its line feed, in a line longer than the
 // buffer (which then grows), and in a last line without a line feed.
@@ -83,7 +53,7 @@ TEST(DeskLineReader, RecordsAreTheSameWhereverTheReadsSplitThem) {
   };
   for (const std::string& input : cases) {
     ASSERT_TRUE(WriteWholeFile(path, input));
-    const Records whole = ReadWhole(input);
+    const CsvRecords whole = ReadCsvRecords(input);
     for (std::size_t chunk = 1; chunk <= input.size() + 1; ++chunk) {
       EXPECT_EQ(ReadThroughBuffer(path, chunk), whole)
           << testing::PrintToString(input) << " chunk " << chunk;
