@@ -86,22 +86,24 @@ void DropLeadingSign(std::string& value) {
 // twelve digits this is the text "%.*f" writes for the double product: the double is off by
 // less than half of the last decimal written.
 void WriteTimesThousand(const PlainDecimal& number, std::string& value) {
-  std::uint64_t divisor = 1;
-  for (std::size_t i = 0; i < number.fractionDigits; ++i) {
-    divisor *= 10;
+  // Digits from the last: the fraction, the dot, the integer part (at least one digit).
+  std::array<char, 2 * PlainDecimal::kMaxDigits + 8> text;
+  char* first = text.data() + text.size();
+  std::uint64_t scaled = number.digits * 1000;
+  for (std::size_t i = 0; i < number.fractionDigits; ++i, scaled /= 10) {
+    *--first = static_cast<char>('0' + scaled % 10);
   }
-  const std::uint64_t scaled = number.digits * 1000;
-  value.clear();
-  if (number.negative) {
-    value += '-';
-  }
-  value += std::to_string(scaled / divisor);
   if (number.fractionDigits > 0) {
-    const std::string fraction = std::to_string(scaled % divisor);
-    value += '.';
-    value.append(number.fractionDigits - fraction.size(), '0');
-    value += fraction;
+    *--first = '.';
   }
+  do {
+    *--first = static_cast<char>('0' + scaled % 10);
+    scaled /= 10;
+  } while (scaled > 0);
+  if (number.negative) {
+    *--first = '-';
+  }
+  value.assign(first, text.data() + text.size());
 }
 
 // Thousands commas out, then the number times 1000 with as many decimals as the value had.

@@ -55,6 +55,7 @@ void SetCommonFields(Mapping& mapping, const Choice& choice) {
   f[12].m_missingChecksum = true;
   f[13].m_mapType = kMapCell;  // NOTE: a cacheable data value from a cell
   f[16].m_default = "DEFAULT-LONGER-THAN-WIDTH";
+  f[18].m_x1000 = true;  // EXECQTY: x1000 keeping the sign
 }
 
 CGridMapping GridMapping(const Choice& choice) {
