@@ -91,12 +91,6 @@ TEST(DownloadEditorTexts, ListColumnsAreTitledByTheirList) {
   using Columns = std::vector<std::string>;
   EXPECT_EQ(Titles(CDownLoadProfileDlg::Columns()), (Columns{"Name", "Format Type"}));
   EXPECT_EQ(Titles(CDownLoadMappingDlg::FieldColumns()), (Columns{"Type", "Name", "Width"}));
-  const std::vector<int> fieldWidths{40, 80, 40};
-  for (std::size_t i = 0; i < fieldWidths.size(); ++i) {
-    EXPECT_EQ(CDownLoadMappingDlg::FieldColumns()[i].m_width, fieldWidths[i]);
-  }
-  EXPECT_EQ(CDownLoadProfileDlg::Columns()[0].m_width, 80);
-  EXPECT_EQ(CDownLoadProfileDlg::Columns()[1].m_width, 100);
 }
 
 TEST_F(EditorTest, ElementListColumnsFollowTheFormat) {
@@ -366,38 +360,26 @@ TEST_F(EditorTest, ChoosingNorvaneFieldMapsAnUnmappedElementToTheFirstField) {
   const struct {
     const char* state;
     bool fields;
-    int fieldIndexBefore;
-    int fieldIndexAfter;
+    int before;  // the element's field index
+    int after;
     std::string fieldName;
   } rows[] = {
-      {.state = "unmapped",
-       .fields = true,
-       .fieldIndexBefore = -1,
-       .fieldIndexAfter = 0,
-       .fieldName = "TRADER"},
-      {.state = "mapped before",
-       .fields = true,
-       .fieldIndexBefore = 2,
-       .fieldIndexAfter = 2,
-       .fieldName = ""},
-      {.state = "no download fields",
-       .fields = false,
-       .fieldIndexBefore = -1,
-       .fieldIndexAfter = -1,
-       .fieldName = ""},
+      {.state = "unmapped", .fields = true, .before = -1, .after = 0, .fieldName = "TRADER"},
+      {.state = "mapped before", .fields = true, .before = 2, .after = 2, .fieldName = ""},
+      {.state = "no download fields", .fields = false, .before = -1, .after = -1, .fieldName = ""},
   };
   for (const auto& row : rows) {
     std::vector<OstraneField> fields = row.fields ? m_fields : std::vector<OstraneField>{};
     auto mapping = Mapping(2);
     mapping->m_elements.push_back(Element(0, 0));
-    mapping->m_elements[0]->m_fieldIndex = row.fieldIndexBefore;
+    mapping->m_elements[0]->m_fieldIndex = row.before;
     CDownLoadMappingDlg dialog(mapping->Clone(), fields, m_prompts);
     dialog.OnMapTypeChanged(CDownLoadElement::kMapField);
     const CDownLoadElement& element = *dialog.Selected();
     EXPECT_EQ(element.m_mapType, 1) << row.state;
-    EXPECT_EQ(element.m_fieldIndex, row.fieldIndexAfter) << row.state;
+    EXPECT_EQ(element.m_fieldIndex, row.after) << row.state;
     EXPECT_EQ(element.m_field.m_name, row.fieldName) << row.state;
-    EXPECT_EQ(dialog.SelectedField(), row.fieldIndexAfter) << row.state;
+    EXPECT_EQ(dialog.SelectedField(), row.after) << row.state;
     EXPECT_TRUE(dialog.Enabled(CDownLoadMappingDlg::Control::kFieldList)) << row.state;
     EXPECT_FALSE(dialog.Enabled(CDownLoadMappingDlg::Control::kConstant)) << row.state;
   }
@@ -479,8 +461,6 @@ TEST_F(EditorTest, AnAddedElementStartsAsAnEmptyLeftJustifiedConstant) {
     EXPECT_EQ(element.m_justify, 0);
     EXPECT_EQ(element.m_constant, "");
     EXPECT_TRUE(element.m_translations.empty());
-    EXPECT_FALSE(element.m_cond1);
-    EXPECT_FALSE(element.m_cond2);
   }
 }
 

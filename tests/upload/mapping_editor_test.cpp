@@ -19,6 +19,20 @@ OstraneField Field(const std::string& name, int width, int type) {
   return Fields({{name, width, type}}).front();
 }
 
+// A comma separated mapping, or with fixed a fixed-field one, of the fields; edit(i, map)
+// sets up the field map of each.
+template <class Edit>
+std::unique_ptr<CMapping> MappingOf(bool fixed, const std::vector<FieldDef>& defs, Edit edit) {
+  const auto fill = [&](auto mapping) -> std::unique_ptr<CMapping> {
+    for (std::size_t i = 0; i < mapping->m_fields.size(); ++i) {
+      edit(i, mapping->m_fields[i]);
+    }
+    return mapping;
+  };
+  return fixed ? fill(std::make_unique<CFixedMapping>(true, Fields(defs)))
+               : fill(std::make_unique<CGridMapping>(kFormatComma, true, Fields(defs)));
+}
+
 TEST(MappingColumns, GridMapTypeText) {
   struct Row {
     int mapType;
@@ -157,149 +171,46 @@ TEST(MappingPages, FixedMappingsNamePositionsByFileAndLine) {
 }
 
 TEST(MappingPages, ControlsShownByPageAndEnabledByMapType) {
+  using C = Control;
   struct Row {
     int type;
-    bool fixed;
-    int mapType;
-    Control control;
+    int map;  // the field's map type
+    C control;
     bool shown;
     bool enabled;
+    bool fixed = false;
   };
   const Row rows[] = {
-      {.type = 2,
-       .fixed = false,
-       .mapType = 0,
-       .control = Control::kConstant,
-       .shown = true,
-       .enabled = true},
-      {.type = 2,
-       .fixed = false,
-       .mapType = 1,
-       .control = Control::kConstant,
-       .shown = true,
-       .enabled = false},
-      {.type = 2,
-       .fixed = false,
-       .mapType = 1,
-       .control = Control::kFilePosition,
-       .shown = true,
-       .enabled = true},
-      {.type = 2,
-       .fixed = false,
-       .mapType = 2,
-       .control = Control::kFilePosition,
-       .shown = true,
-       .enabled = false},
-      {.type = 2,
-       .fixed = false,
-       .mapType = 2,
-       .control = Control::kLinePosition,
-       .shown = true,
-       .enabled = true},
-      {.type = 9,
-       .fixed = false,
-       .mapType = 3,
-       .control = Control::kLinePosition,
-       .shown = true,
-       .enabled = false},
-      {.type = 2,
-       .fixed = false,
-       .mapType = 0,
-       .control = Control::kTranslations,
-       .shown = true,
-       .enabled = false},
-      {.type = 2,
-       .fixed = false,
-       .mapType = 2,
-       .control = Control::kTranslations,
-       .shown = true,
-       .enabled = true},
-      {.type = 1,
-       .fixed = false,
-       .mapType = 1,
-       .control = Control::kTranslations,
-       .shown = false,
-       .enabled = false},
-      {.type = 11,
-       .fixed = false,
-       .mapType = 0,
-       .control = Control::kNotBlank,
-       .shown = false,
-       .enabled = false},
-      {.type = 12,
-       .fixed = false,
-       .mapType = 0,
-       .control = Control::kLinePosition,
-       .shown = false,
-       .enabled = false},
-      {.type = 2,
-       .fixed = false,
-       .mapType = 0,
-       .control = Control::kLength,
-       .shown = false,
-       .enabled = false},
-      {.type = 2,
-       .fixed = true,
-       .mapType = 0,
-       .control = Control::kLength,
-       .shown = true,
-       .enabled = true},
-      {.type = 4,
-       .fixed = false,
-       .mapType = 0,
-       .control = Control::kTranslate,
-       .shown = true,
-       .enabled = true},
-      {.type = 8,
-       .fixed = false,
-       .mapType = 0,
-       .control = Control::kTranslate,
-       .shown = false,
-       .enabled = false},
-      {.type = 6,
-       .fixed = true,
-       .mapType = 0,
-       .control = Control::kAbs,
-       .shown = true,
-       .enabled = true},
-      {.type = 38,
-       .fixed = false,
-       .mapType = 0,
-       .control = Control::kX1000,
-       .shown = true,
-       .enabled = true},
-      {.type = 39,
-       .fixed = false,
-       .mapType = 0,
-       .control = Control::kX1000,
-       .shown = false,
-       .enabled = false},
-      {.type = 2,
-       .fixed = false,
-       .mapType = 0,
-       .control = Control::kApply,
-       .shown = true,
-       .enabled = false},
+      {.type = 2, .map = 0, .control = C::kConstant, .shown = true, .enabled = true},
+      {.type = 2, .map = 1, .control = C::kConstant, .shown = true, .enabled = false},
+      {.type = 2, .map = 1, .control = C::kFilePosition, .shown = true, .enabled = true},
+      {.type = 2, .map = 2, .control = C::kFilePosition, .shown = true, .enabled = false},
+      {.type = 2, .map = 2, .control = C::kLinePosition, .shown = true, .enabled = true},
+      {.type = 9, .map = 3, .control = C::kLinePosition, .shown = true, .enabled = false},
+      {.type = 2, .map = 0, .control = C::kTranslations, .shown = true, .enabled = false},
+      {.type = 2, .map = 2, .control = C::kTranslations, .shown = true, .enabled = true},
+      {.type = 1, .map = 1, .control = C::kTranslations, .shown = false, .enabled = false},
+      {.type = 11, .map = 0, .control = C::kNotBlank, .shown = false, .enabled = false},
+      {.type = 12, .map = 0, .control = C::kLinePosition, .shown = false, .enabled = false},
+      {.type = 2, .map = 0, .control = C::kLength, .shown = false, .enabled = false},
+      {.type = 2, .map = 0, .control = C::kLength, .shown = true, .enabled = true, .fixed = true},
+      {.type = 4, .map = 0, .control = C::kTranslate, .shown = true, .enabled = true},
+      {.type = 8, .map = 0, .control = C::kTranslate, .shown = false, .enabled = false},
+      {.type = 6, .map = 0, .control = C::kAbs, .shown = true, .enabled = true, .fixed = true},
+      {.type = 38, .map = 0, .control = C::kX1000, .shown = true, .enabled = true},
+      {.type = 39, .map = 0, .control = C::kX1000, .shown = false, .enabled = false},
+      {.type = 2, .map = 0, .control = C::kApply, .shown = true, .enabled = false},
   };
   for (const Row& row : rows) {
-    std::unique_ptr<CMapping> mapping;
-    if (row.fixed) {
-      auto fixed = std::make_unique<CFixedMapping>(true, std::vector{Field("F", 4, row.type)});
-      fixed->m_fields[0].m_mapType = row.mapType;
-      mapping = std::move(fixed);
-    } else {
-      auto grid =
-          std::make_unique<CGridMapping>(kFormatComma, true, std::vector{Field("F", 4, row.type)});
-      grid->m_fields[0].m_mapType = row.mapType;
-      mapping = std::move(grid);
-    }
+    SCOPED_TRACE("type " + std::to_string(row.type) + " map type " + std::to_string(row.map) +
+                 " control " + std::to_string(static_cast<int>(row.control)));
+    const std::unique_ptr<CMapping> mapping = MappingOf(
+        row.fixed, {{"F", 4, row.type}}, [&](std::size_t, auto& map) { map.m_mapType = row.map; });
     CMappingDlg dlg(*mapping, false);
     EXPECT_FALSE(dlg.Shown(row.control));  // nothing while no field is selected
     dlg.Select(0);
-    EXPECT_EQ(dlg.Shown(row.control), row.shown)
-        << row.type << " control " << static_cast<int>(row.control);
-    EXPECT_EQ(dlg.Enabled(row.control), row.enabled)
-        << row.type << " map type " << row.mapType << " control " << static_cast<int>(row.control);
+    EXPECT_EQ(dlg.Shown(row.control), row.shown);
+    EXPECT_EQ(dlg.Enabled(row.control), row.enabled);
   }
 }
 
@@ -519,20 +430,8 @@ TEST(MappingOk, ChecksEachFieldInOrder) {
     for (const auto& [type, constant] : row.fields) {
       defs.push_back({"F", 9, type});
     }
-    std::unique_ptr<CMapping> mapping;
-    if (row.fixed) {
-      auto fixed = std::make_unique<CFixedMapping>(true, Fields(defs));
-      for (std::size_t i = 0; i < row.fields.size(); ++i) {
-        fixed->m_fields[i].m_constant = row.fields[i].second;
-      }
-      mapping = std::move(fixed);
-    } else {
-      auto grid = std::make_unique<CGridMapping>(kFormatComma, true, Fields(defs));
-      for (std::size_t i = 0; i < row.fields.size(); ++i) {
-        grid->m_fields[i].m_constant = row.fields[i].second;
-      }
-      mapping = std::move(grid);
-    }
+    const std::unique_ptr<CMapping> mapping = MappingOf(
+        row.fixed, defs, [&](std::size_t i, auto& map) { map.m_constant = row.fields[i].second; });
     CMappingDlg dlg(*mapping, row.useUuid);
     RecordingPrompts prompts;
     EXPECT_EQ(dlg.OnOK(prompts), row.message.empty()) << row.name;
