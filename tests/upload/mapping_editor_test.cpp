@@ -33,42 +33,32 @@ std::unique_ptr<CMapping> MappingOf(bool fixed, const std::vector<FieldDef>& def
                : fill(std::make_unique<CGridMapping>(kFormatComma, true, Fields(defs)));
 }
 
-TEST(MappingColumns, GridMapTypeText) {
+TEST(MappingColumns, MapTypeTextNamesWhereTheValueComesFrom) {
   struct Row {
+    bool fixed;
     int mapType;
     std::string shown;
   };
-  const Row rows[] = {{.mapType = 0, .shown = "Const: BS"},
-                      {.mapType = 1, .shown = "Cell: Row 4, Col 7"},
-                      {.mapType = 2, .shown = "Col: 3"},
-                      {.mapType = 3, .shown = "Auto MKT/LMT"}};
+  const Row rows[] = {{.fixed = false, .mapType = 0, .shown = "Const: BS"},
+                      {.fixed = false, .mapType = 1, .shown = "Cell: Row 4, Col 7"},
+                      {.fixed = false, .mapType = 2, .shown = "Col: 3"},
+                      {.fixed = false, .mapType = 3, .shown = "Auto MKT/LMT"},
+                      {.fixed = true, .mapType = 0, .shown = "Const: BS"},
+                      {.fixed = true, .mapType = 1, .shown = "Line: 5"},
+                      {.fixed = true, .mapType = 2, .shown = "Offset: 12"},
+                      {.fixed = true, .mapType = 3, .shown = "Auto MKT/LMT"}};
   for (const Row& row : rows) {
-    CFieldGridMap field(Field("SIDE", 2, kTypeDataSide));
-    field.m_mapType = row.mapType;
-    field.m_constant = "BS";
-    field.m_tableRow = 4;
-    field.m_tableCol = 7;
-    field.m_fixedCol = 3;
-    EXPECT_EQ(MapTypeText(field), row.shown);
-  }
-}
-
-TEST(MappingColumns, FixedMapTypeText) {
-  struct Row {
-    int mapType;
-    std::string shown;
-  };
-  const Row rows[] = {{.mapType = 0, .shown = "Const: "},
-                      {.mapType = 1, .shown = "Line: 5"},
-                      {.mapType = 2, .shown = "Offset: 12"},
-                      {.mapType = 3, .shown = "Auto MKT/LMT"}};
-  for (const Row& row : rows) {
-    CFieldFixedMap field(Field("SIDE", 2, kTypeDataSide));
-    field.m_mapType = row.mapType;
-    field.m_line = 5;
-    field.m_lineOffset = 9;
-    field.m_fixedLineOffset = 12;
-    EXPECT_EQ(MapTypeText(field), row.shown);
+    CFieldGridMap grid(Field("SIDE", 2, kTypeDataSide));
+    grid.m_tableRow = 4;
+    grid.m_tableCol = 7;
+    grid.m_fixedCol = 3;
+    CFieldFixedMap fixed(Field("SIDE", 2, kTypeDataSide));
+    fixed.m_line = 5;
+    fixed.m_lineOffset = 9;
+    fixed.m_fixedLineOffset = 12;
+    grid.m_mapType = fixed.m_mapType = row.mapType;
+    grid.m_constant = fixed.m_constant = "BS";
+    EXPECT_EQ(row.fixed ? MapTypeText(fixed) : MapTypeText(grid), row.shown) << row.mapType;
   }
 }
 
@@ -324,21 +314,13 @@ TEST(EnterTranslationDialog, TrimsBothValuesAndRefusesLineBreaks) {
   struct Row {
     std::string input;
     std::string output;
-    bool accepted;
     std::string storedInput = {};
     std::string storedOutput = {};
+    bool accepted = true;
   };
   const Row rows[] = {
-      {.input = "  BUY \t",
-       .output = " B ",
-       .accepted = true,
-       .storedInput = "BUY",
-       .storedOutput = "B"},
-      {.input = "a,\"b\"",
-       .output = "",
-       .accepted = true,
-       .storedInput = "a,\"b\"",
-       .storedOutput = ""},
+      {.input = "  BUY \t", .output = " B ", .storedInput = "BUY", .storedOutput = "B"},
+      {.input = "a,\"b\"", .output = "", .storedInput = "a,\"b\"", .storedOutput = ""},
       {.input = "x\ny", .output = "B", .accepted = false},
       {.input = "BUY", .output = "B\rS", .accepted = false},
   };
