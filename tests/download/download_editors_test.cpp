@@ -217,39 +217,39 @@ TEST_F(EditorTest, NewWithoutAFormatBeepsAndAddsNothing) {
   EXPECT_EQ(m_prompts.m_beeps, kOneBeep);
 }
 
-TEST_F(EditorTest, DeleteKeepsTheSameMappingActive) {
+TEST_F(EditorTest, DeleteAsksAndKeepsTheSameMappingActive) {
   const struct {
     int count;
     int active;
     int deleted;
     int activeAfter;
     std::string activeName;  // "" when none stays active
+    bool answer = true;
   } rows[] = {
       {.count = 3, .active = 2, .deleted = 0, .activeAfter = 1, .activeName = "M2"},
       {.count = 3, .active = 1, .deleted = 1, .activeAfter = -1, .activeName = ""},
       {.count = 3, .active = 0, .deleted = 2, .activeAfter = 0, .activeName = "M0"},
       {.count = 3, .active = -1, .deleted = 0, .activeAfter = -1, .activeName = ""},
       {.count = 1, .active = 0, .deleted = 0, .activeAfter = -1, .activeName = ""},
+      {.count = 2,
+       .active = 1,
+       .deleted = 0,
+       .activeAfter = 1,
+       .activeName = "M1",
+       .answer = false},
   };
   for (const auto& row : rows) {
+    SCOPED_TRACE(std::to_string(row.active) + "/" + std::to_string(row.deleted) +
+                 (row.answer ? " OK" : " Cancel"));
+    m_prompts.m_answer = row.answer;
     CDownLoadProfileDlg dialog(ProfileOf(row.count, row.active), m_fields, m_prompts);
-    ASSERT_TRUE(dialog.OnDelete(row.deleted));
-    EXPECT_EQ(dialog.RowCount(), static_cast<std::size_t>(row.count - 1));
-    EXPECT_EQ(dialog.Working().m_activeMapping, row.activeAfter)
-        << row.active << "/" << row.deleted;
+    EXPECT_EQ(dialog.OnDelete(row.deleted), row.answer);
+    EXPECT_EQ(dialog.RowCount(), static_cast<std::size_t>(row.count - (row.answer ? 1 : 0)));
+    EXPECT_EQ(dialog.Working().m_activeMapping, row.activeAfter);
     const CDownLoadMapping* active = dialog.Working().Active();
     EXPECT_EQ(active ? active->m_name : "", row.activeName);
   }
   EXPECT_EQ(m_prompts.m_questions, std::vector<std::string>(std::size(rows), kDeleteQuestion));
-}
-
-TEST_F(EditorTest, DeleteAnsweredWithCancelKeepsTheMapping) {
-  m_prompts.m_answer = false;
-  CDownLoadProfileDlg dialog(ProfileOf(2, 1), m_fields, m_prompts);
-  EXPECT_FALSE(dialog.OnDelete(0));
-  EXPECT_EQ(dialog.RowCount(), 2u);
-  EXPECT_EQ(dialog.Working().m_activeMapping, 1);
-  EXPECT_EQ(m_prompts.m_questions, std::vector<std::string>{kDeleteQuestion});
 }
 
 TEST_F(EditorTest, CommandsWithoutASelectedRowOnlyBeep) {

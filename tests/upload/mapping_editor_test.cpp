@@ -343,10 +343,11 @@ TEST(EnterTranslationDialog, TrimsBothValuesAndRefusesLineBreaks) {
 // OK's checks: the field list, the "Use UUID Flag", and the first message (or none).
 struct CheckRow {
   std::string name;
-  std::vector<std::pair<int, std::string>> fields;  // Type and Constant, all MapType 0
+  std::vector<std::pair<int, std::string>> fields;  // Type and Constant
   bool useUuid = false;
   bool fixed = false;
   std::string message = {};
+  int mapType = kMapConstant;  // of every field
 };
 
 std::string SelectMessage(const std::string& field) {
@@ -376,6 +377,7 @@ TEST(MappingOk, ChecksEachFieldInOrder) {
        .fields = {{kTypeDataSide, "B"}, {kTypeDataOrderType, ""}, {kTypeDataCsi, ""}},
        .message = SelectMessage("Order Type")},
       {.name = "all chosen", .fields = {{kTypeDataSide, "B"}, {kTypeDataCsi, "C"}}},
+      {.name = "only a constant", .fields = {{kTypeDataSide, ""}}, .mapType = kMapColumn},
       {.name = "a blank constant elsewhere passes",
        .fields = {{kTypeData, ""}, {kTypeDataTif, ""}}},
       {.name = "uuid 0 without the flag", .fields = {{kTypeHdrUuid, "0"}}},
@@ -412,8 +414,11 @@ TEST(MappingOk, ChecksEachFieldInOrder) {
     for (const auto& [type, constant] : row.fields) {
       defs.push_back({"F", 9, type});
     }
-    const std::unique_ptr<CMapping> mapping = MappingOf(
-        row.fixed, defs, [&](std::size_t i, auto& map) { map.m_constant = row.fields[i].second; });
+    const std::unique_ptr<CMapping> mapping =
+        MappingOf(row.fixed, defs, [&](std::size_t i, auto& map) {
+          map.m_constant = row.fields[i].second;
+          map.m_mapType = row.mapType;
+        });
     CMappingDlg dlg(*mapping, row.useUuid);
     RecordingPrompts prompts;
     EXPECT_EQ(dlg.OnOK(prompts), row.message.empty()) << row.name;
@@ -421,14 +426,6 @@ TEST(MappingOk, ChecksEachFieldInOrder) {
         row.message.empty() ? std::vector<std::string>{} : std::vector<std::string>{row.message};
     EXPECT_EQ(prompts.m_messages, expected) << row.name;
   }
-}
-
-TEST(MappingOk, OnlyAConstantIsChecked) {
-  CGridMapping mapping(kFormatComma, true, {Field("SIDE", 2, kTypeDataSide)});
-  mapping.m_fields[0].m_mapType = kMapColumn;
-  CMappingDlg dlg(mapping, true);
-  RecordingPrompts prompts;
-  EXPECT_TRUE(dlg.OnOK(prompts));
 }
 
 TEST(MappingOk, ChecksTheAppliedValuesOnly) {
