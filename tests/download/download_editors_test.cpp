@@ -91,12 +91,6 @@ TEST(DownloadEditorTexts, ListColumnsAreTitledByTheirList) {
   using Columns = std::vector<std::string>;
   EXPECT_EQ(Titles(CDownLoadProfileDlg::Columns()), (Columns{"Name", "Format Type"}));
   EXPECT_EQ(Titles(CDownLoadMappingDlg::FieldColumns()), (Columns{"Type", "Name", "Width"}));
-  const std::vector<int> fieldWidths{40, 80, 40};
-  for (std::size_t i = 0; i < fieldWidths.size(); ++i) {
-    EXPECT_EQ(CDownLoadMappingDlg::FieldColumns()[i].m_width, fieldWidths[i]);
-  }
-  EXPECT_EQ(CDownLoadProfileDlg::Columns()[0].m_width, 80);
-  EXPECT_EQ(CDownLoadProfileDlg::Columns()[1].m_width, 100);
 }
 
 TEST_F(EditorTest, ElementListColumnsFollowTheFormat) {
@@ -223,39 +217,39 @@ TEST_F(EditorTest, NewWithoutAFormatBeepsAndAddsNothing) {
   EXPECT_EQ(m_prompts.m_beeps, kOneBeep);
 }
 
-TEST_F(EditorTest, DeleteKeepsTheSameMappingActive) {
+TEST_F(EditorTest, DeleteAsksAndKeepsTheSameMappingActive) {
   const struct {
     int count;
     int active;
     int deleted;
     int activeAfter;
     std::string activeName;  // "" when none stays active
+    bool answer = true;
   } rows[] = {
       {.count = 3, .active = 2, .deleted = 0, .activeAfter = 1, .activeName = "M2"},
       {.count = 3, .active = 1, .deleted = 1, .activeAfter = -1, .activeName = ""},
       {.count = 3, .active = 0, .deleted = 2, .activeAfter = 0, .activeName = "M0"},
       {.count = 3, .active = -1, .deleted = 0, .activeAfter = -1, .activeName = ""},
       {.count = 1, .active = 0, .deleted = 0, .activeAfter = -1, .activeName = ""},
+      {.count = 2,
+       .active = 1,
+       .deleted = 0,
+       .activeAfter = 1,
+       .activeName = "M1",
+       .answer = false},
   };
   for (const auto& row : rows) {
+    SCOPED_TRACE(std::to_string(row.active) + "/" + std::to_string(row.deleted) +
+                 (row.answer ? " OK" : " Cancel"));
+    m_prompts.m_answer = row.answer;
     CDownLoadProfileDlg dialog(ProfileOf(row.count, row.active), m_fields, m_prompts);
-    ASSERT_TRUE(dialog.OnDelete(row.deleted));
-    EXPECT_EQ(dialog.RowCount(), static_cast<std::size_t>(row.count - 1));
-    EXPECT_EQ(dialog.Working().m_activeMapping, row.activeAfter)
-        << row.active << "/" << row.deleted;
+    EXPECT_EQ(dialog.OnDelete(row.deleted), row.answer);
+    EXPECT_EQ(dialog.RowCount(), static_cast<std::size_t>(row.count - (row.answer ? 1 : 0)));
+    EXPECT_EQ(dialog.Working().m_activeMapping, row.activeAfter);
     const CDownLoadMapping* active = dialog.Working().Active();
     EXPECT_EQ(active ? active->m_name : "", row.activeName);
   }
   EXPECT_EQ(m_prompts.m_questions, std::vector<std::string>(std::size(rows), kDeleteQuestion));
-}
-
-TEST_F(EditorTest, DeleteAnsweredWithCancelKeepsTheMapping) {
-  m_prompts.m_answer = false;
-  CDownLoadProfileDlg dialog(ProfileOf(2, 1), m_fields, m_prompts);
-  EXPECT_FALSE(dialog.OnDelete(0));
-  EXPECT_EQ(dialog.RowCount(), 2u);
-  EXPECT_EQ(dialog.Working().m_activeMapping, 1);
-  EXPECT_EQ(m_prompts.m_questions, std::vector<std::string>{kDeleteQuestion});
 }
 
 TEST_F(EditorTest, CommandsWithoutASelectedRowOnlyBeep) {
@@ -366,38 +360,26 @@ TEST_F(EditorTest, ChoosingNorvaneFieldMapsAnUnmappedElementToTheFirstField) {
   const struct {
     const char* state;
     bool fields;
-    int fieldIndexBefore;
-    int fieldIndexAfter;
+    int before;  // the element's field index
+    int after;
     std::string fieldName;
   } rows[] = {
-      {.state = "unmapped",
-       .fields = true,
-       .fieldIndexBefore = -1,
-       .fieldIndexAfter = 0,
-       .fieldName = "TRADER"},
-      {.state = "mapped before",
-       .fields = true,
-       .fieldIndexBefore = 2,
-       .fieldIndexAfter = 2,
-       .fieldName = ""},
-      {.state = "no download fields",
-       .fields = false,
-       .fieldIndexBefore = -1,
-       .fieldIndexAfter = -1,
-       .fieldName = ""},
+      {.state = "unmapped", .fields = true, .before = -1, .after = 0, .fieldName = "TRADER"},
+      {.state = "mapped before", .fields = true, .before = 2, .after = 2, .fieldName = ""},
+      {.state = "no download fields", .fields = false, .before = -1, .after = -1, .fieldName = ""},
   };
   for (const auto& row : rows) {
     std::vector<OstraneField> fields = row.fields ? m_fields : std::vector<OstraneField>{};
     auto mapping = Mapping(2);
     mapping->m_elements.push_back(Element(0, 0));
-    mapping->m_elements[0]->m_fieldIndex = row.fieldIndexBefore;
+    mapping->m_elements[0]->m_fieldIndex = row.before;
     CDownLoadMappingDlg dialog(mapping->Clone(), fields, m_prompts);
     dialog.OnMapTypeChanged(CDownLoadElement::kMapField);
     const CDownLoadElement& element = *dialog.Selected();
     EXPECT_EQ(element.m_mapType, 1) << row.state;
-    EXPECT_EQ(element.m_fieldIndex, row.fieldIndexAfter) << row.state;
+    EXPECT_EQ(element.m_fieldIndex, row.after) << row.state;
     EXPECT_EQ(element.m_field.m_name, row.fieldName) << row.state;
-    EXPECT_EQ(dialog.SelectedField(), row.fieldIndexAfter) << row.state;
+    EXPECT_EQ(dialog.SelectedField(), row.after) << row.state;
     EXPECT_TRUE(dialog.Enabled(CDownLoadMappingDlg::Control::kFieldList)) << row.state;
     EXPECT_FALSE(dialog.Enabled(CDownLoadMappingDlg::Control::kConstant)) << row.state;
   }
@@ -479,8 +461,6 @@ TEST_F(EditorTest, AnAddedElementStartsAsAnEmptyLeftJustifiedConstant) {
     EXPECT_EQ(element.m_justify, 0);
     EXPECT_EQ(element.m_constant, "");
     EXPECT_TRUE(element.m_translations.empty());
-    EXPECT_FALSE(element.m_cond1);
-    EXPECT_FALSE(element.m_cond2);
   }
 }
 

@@ -48,11 +48,11 @@ TEST(UserSetupDlg, PortLoginAndPasswordAreFixedWhileATaskRuns) {
 TEST(UserSetupDlg, EditsShowTheSettingsAndNumbersTakeTheLeadingDigits) {
   using F = CUserSetupDlg::Field;
   CUserSettings settings;
+  settings.m_maxClients = 7;
+  settings.m_password = "pw";
   CUserSetupDlg dialog(settings, false);
-  EXPECT_EQ(dialog.Text(F::kPort), "21010");
-  EXPECT_EQ(dialog.Text(F::kMaxUsers), "15");
-  EXPECT_EQ(dialog.Text(F::kLogin), "VEXOServer");
-  EXPECT_EQ(dialog.Text(F::kPassword), "");
+  EXPECT_EQ(dialog.Text(F::kMaxUsers), "7");
+  EXPECT_EQ(dialog.Text(F::kPassword), "pw");
   const struct {
     F field;
     const char* typed;

@@ -19,42 +19,46 @@ OstraneField Field(const std::string& name, int width, int type) {
   return Fields({{name, width, type}}).front();
 }
 
-TEST(MappingColumns, GridMapTypeText) {
-  struct Row {
-    int mapType;
-    std::string shown;
+// A comma separated mapping, or with fixed a fixed-field one, of the fields; edit(i, map)
+// sets up the field map of each.
+template <class Edit>
+std::unique_ptr<CMapping> MappingOf(bool fixed, const std::vector<FieldDef>& defs, Edit edit) {
+  const auto fill = [&](auto mapping) -> std::unique_ptr<CMapping> {
+    for (std::size_t i = 0; i < mapping->m_fields.size(); ++i) {
+      edit(i, mapping->m_fields[i]);
+    }
+    return mapping;
   };
-  const Row rows[] = {{.mapType = 0, .shown = "Const: BS"},
-                      {.mapType = 1, .shown = "Cell: Row 4, Col 7"},
-                      {.mapType = 2, .shown = "Col: 3"},
-                      {.mapType = 3, .shown = "Auto MKT/LMT"}};
-  for (const Row& row : rows) {
-    CFieldGridMap field(Field("SIDE", 2, kTypeDataSide));
-    field.m_mapType = row.mapType;
-    field.m_constant = "BS";
-    field.m_tableRow = 4;
-    field.m_tableCol = 7;
-    field.m_fixedCol = 3;
-    EXPECT_EQ(MapTypeText(field), row.shown);
-  }
+  return fixed ? fill(std::make_unique<CFixedMapping>(true, Fields(defs)))
+               : fill(std::make_unique<CGridMapping>(kFormatComma, true, Fields(defs)));
 }
 
-TEST(MappingColumns, FixedMapTypeText) {
+TEST(MappingColumns, MapTypeTextNamesWhereTheValueComesFrom) {
   struct Row {
+    bool fixed;
     int mapType;
     std::string shown;
   };
-  const Row rows[] = {{.mapType = 0, .shown = "Const: "},
-                      {.mapType = 1, .shown = "Line: 5"},
-                      {.mapType = 2, .shown = "Offset: 12"},
-                      {.mapType = 3, .shown = "Auto MKT/LMT"}};
+  const Row rows[] = {{.fixed = false, .mapType = 0, .shown = "Const: BS"},
+                      {.fixed = false, .mapType = 1, .shown = "Cell: Row 4, Col 7"},
+                      {.fixed = false, .mapType = 2, .shown = "Col: 3"},
+                      {.fixed = false, .mapType = 3, .shown = "Auto MKT/LMT"},
+                      {.fixed = true, .mapType = 0, .shown = "Const: BS"},
+                      {.fixed = true, .mapType = 1, .shown = "Line: 5"},
+                      {.fixed = true, .mapType = 2, .shown = "Offset: 12"},
+                      {.fixed = true, .mapType = 3, .shown = "Auto MKT/LMT"}};
   for (const Row& row : rows) {
-    CFieldFixedMap field(Field("SIDE", 2, kTypeDataSide));
-    field.m_mapType = row.mapType;
-    field.m_line = 5;
-    field.m_lineOffset = 9;
-    field.m_fixedLineOffset = 12;
-    EXPECT_EQ(MapTypeText(field), row.shown);
+    CFieldGridMap grid(Field("SIDE", 2, kTypeDataSide));
+    grid.m_tableRow = 4;
+    grid.m_tableCol = 7;
+    grid.m_fixedCol = 3;
+    CFieldFixedMap fixed(Field("SIDE", 2, kTypeDataSide));
+    fixed.m_line = 5;
+    fixed.m_lineOffset = 9;
+    fixed.m_fixedLineOffset = 12;
+    grid.m_mapType = fixed.m_mapType = row.mapType;
+    grid.m_constant = fixed.m_constant = "BS";
+    EXPECT_EQ(row.fixed ? MapTypeText(fixed) : MapTypeText(grid), row.shown) << row.mapType;
   }
 }
 
@@ -157,149 +161,46 @@ TEST(MappingPages, FixedMappingsNamePositionsByFileAndLine) {
 }
 
 TEST(MappingPages, ControlsShownByPageAndEnabledByMapType) {
+  using C = Control;
   struct Row {
     int type;
-    bool fixed;
-    int mapType;
-    Control control;
+    int map;  // the field's map type
+    C control;
     bool shown;
     bool enabled;
+    bool fixed = false;
   };
   const Row rows[] = {
-      {.type = 2,
-       .fixed = false,
-       .mapType = 0,
-       .control = Control::kConstant,
-       .shown = true,
-       .enabled = true},
-      {.type = 2,
-       .fixed = false,
-       .mapType = 1,
-       .control = Control::kConstant,
-       .shown = true,
-       .enabled = false},
-      {.type = 2,
-       .fixed = false,
-       .mapType = 1,
-       .control = Control::kFilePosition,
-       .shown = true,
-       .enabled = true},
-      {.type = 2,
-       .fixed = false,
-       .mapType = 2,
-       .control = Control::kFilePosition,
-       .shown = true,
-       .enabled = false},
-      {.type = 2,
-       .fixed = false,
-       .mapType = 2,
-       .control = Control::kLinePosition,
-       .shown = true,
-       .enabled = true},
-      {.type = 9,
-       .fixed = false,
-       .mapType = 3,
-       .control = Control::kLinePosition,
-       .shown = true,
-       .enabled = false},
-      {.type = 2,
-       .fixed = false,
-       .mapType = 0,
-       .control = Control::kTranslations,
-       .shown = true,
-       .enabled = false},
-      {.type = 2,
-       .fixed = false,
-       .mapType = 2,
-       .control = Control::kTranslations,
-       .shown = true,
-       .enabled = true},
-      {.type = 1,
-       .fixed = false,
-       .mapType = 1,
-       .control = Control::kTranslations,
-       .shown = false,
-       .enabled = false},
-      {.type = 11,
-       .fixed = false,
-       .mapType = 0,
-       .control = Control::kNotBlank,
-       .shown = false,
-       .enabled = false},
-      {.type = 12,
-       .fixed = false,
-       .mapType = 0,
-       .control = Control::kLinePosition,
-       .shown = false,
-       .enabled = false},
-      {.type = 2,
-       .fixed = false,
-       .mapType = 0,
-       .control = Control::kLength,
-       .shown = false,
-       .enabled = false},
-      {.type = 2,
-       .fixed = true,
-       .mapType = 0,
-       .control = Control::kLength,
-       .shown = true,
-       .enabled = true},
-      {.type = 4,
-       .fixed = false,
-       .mapType = 0,
-       .control = Control::kTranslate,
-       .shown = true,
-       .enabled = true},
-      {.type = 8,
-       .fixed = false,
-       .mapType = 0,
-       .control = Control::kTranslate,
-       .shown = false,
-       .enabled = false},
-      {.type = 6,
-       .fixed = true,
-       .mapType = 0,
-       .control = Control::kAbs,
-       .shown = true,
-       .enabled = true},
-      {.type = 38,
-       .fixed = false,
-       .mapType = 0,
-       .control = Control::kX1000,
-       .shown = true,
-       .enabled = true},
-      {.type = 39,
-       .fixed = false,
-       .mapType = 0,
-       .control = Control::kX1000,
-       .shown = false,
-       .enabled = false},
-      {.type = 2,
-       .fixed = false,
-       .mapType = 0,
-       .control = Control::kApply,
-       .shown = true,
-       .enabled = false},
+      {.type = 2, .map = 0, .control = C::kConstant, .shown = true, .enabled = true},
+      {.type = 2, .map = 1, .control = C::kConstant, .shown = true, .enabled = false},
+      {.type = 2, .map = 1, .control = C::kFilePosition, .shown = true, .enabled = true},
+      {.type = 2, .map = 2, .control = C::kFilePosition, .shown = true, .enabled = false},
+      {.type = 2, .map = 2, .control = C::kLinePosition, .shown = true, .enabled = true},
+      {.type = 9, .map = 3, .control = C::kLinePosition, .shown = true, .enabled = false},
+      {.type = 2, .map = 0, .control = C::kTranslations, .shown = true, .enabled = false},
+      {.type = 2, .map = 2, .control = C::kTranslations, .shown = true, .enabled = true},
+      {.type = 1, .map = 1, .control = C::kTranslations, .shown = false, .enabled = false},
+      {.type = 11, .map = 0, .control = C::kNotBlank, .shown = false, .enabled = false},
+      {.type = 12, .map = 0, .control = C::kLinePosition, .shown = false, .enabled = false},
+      {.type = 2, .map = 0, .control = C::kLength, .shown = false, .enabled = false},
+      {.type = 2, .map = 0, .control = C::kLength, .shown = true, .enabled = true, .fixed = true},
+      {.type = 4, .map = 0, .control = C::kTranslate, .shown = true, .enabled = true},
+      {.type = 8, .map = 0, .control = C::kTranslate, .shown = false, .enabled = false},
+      {.type = 6, .map = 0, .control = C::kAbs, .shown = true, .enabled = true, .fixed = true},
+      {.type = 38, .map = 0, .control = C::kX1000, .shown = true, .enabled = true},
+      {.type = 39, .map = 0, .control = C::kX1000, .shown = false, .enabled = false},
+      {.type = 2, .map = 0, .control = C::kApply, .shown = true, .enabled = false},
   };
   for (const Row& row : rows) {
-    std::unique_ptr<CMapping> mapping;
-    if (row.fixed) {
-      auto fixed = std::make_unique<CFixedMapping>(true, std::vector{Field("F", 4, row.type)});
-      fixed->m_fields[0].m_mapType = row.mapType;
-      mapping = std::move(fixed);
-    } else {
-      auto grid =
-          std::make_unique<CGridMapping>(kFormatComma, true, std::vector{Field("F", 4, row.type)});
-      grid->m_fields[0].m_mapType = row.mapType;
-      mapping = std::move(grid);
-    }
+    SCOPED_TRACE("type " + std::to_string(row.type) + " map type " + std::to_string(row.map) +
+                 " control " + std::to_string(static_cast<int>(row.control)));
+    const std::unique_ptr<CMapping> mapping = MappingOf(
+        row.fixed, {{"F", 4, row.type}}, [&](std::size_t, auto& map) { map.m_mapType = row.map; });
     CMappingDlg dlg(*mapping, false);
     EXPECT_FALSE(dlg.Shown(row.control));  // nothing while no field is selected
     dlg.Select(0);
-    EXPECT_EQ(dlg.Shown(row.control), row.shown)
-        << row.type << " control " << static_cast<int>(row.control);
-    EXPECT_EQ(dlg.Enabled(row.control), row.enabled)
-        << row.type << " map type " << row.mapType << " control " << static_cast<int>(row.control);
+    EXPECT_EQ(dlg.Shown(row.control), row.shown);
+    EXPECT_EQ(dlg.Enabled(row.control), row.enabled);
   }
 }
 
@@ -413,21 +314,13 @@ TEST(EnterTranslationDialog, TrimsBothValuesAndRefusesLineBreaks) {
   struct Row {
     std::string input;
     std::string output;
-    bool accepted;
     std::string storedInput = {};
     std::string storedOutput = {};
+    bool accepted = true;
   };
   const Row rows[] = {
-      {.input = "  BUY \t",
-       .output = " B ",
-       .accepted = true,
-       .storedInput = "BUY",
-       .storedOutput = "B"},
-      {.input = "a,\"b\"",
-       .output = "",
-       .accepted = true,
-       .storedInput = "a,\"b\"",
-       .storedOutput = ""},
+      {.input = "  BUY \t", .output = " B ", .storedInput = "BUY", .storedOutput = "B"},
+      {.input = "a,\"b\"", .output = "", .storedInput = "a,\"b\"", .storedOutput = ""},
       {.input = "x\ny", .output = "B", .accepted = false},
       {.input = "BUY", .output = "B\rS", .accepted = false},
   };
@@ -450,10 +343,11 @@ TEST(EnterTranslationDialog, TrimsBothValuesAndRefusesLineBreaks) {
 // OK's checks: the field list, the "Use UUID Flag", and the first message (or none).
 struct CheckRow {
   std::string name;
-  std::vector<std::pair<int, std::string>> fields;  // Type and Constant, all MapType 0
+  std::vector<std::pair<int, std::string>> fields;  // Type and Constant
   bool useUuid = false;
   bool fixed = false;
   std::string message = {};
+  int mapType = kMapConstant;  // of every field
 };
 
 std::string SelectMessage(const std::string& field) {
@@ -483,6 +377,7 @@ TEST(MappingOk, ChecksEachFieldInOrder) {
        .fields = {{kTypeDataSide, "B"}, {kTypeDataOrderType, ""}, {kTypeDataCsi, ""}},
        .message = SelectMessage("Order Type")},
       {.name = "all chosen", .fields = {{kTypeDataSide, "B"}, {kTypeDataCsi, "C"}}},
+      {.name = "only a constant", .fields = {{kTypeDataSide, ""}}, .mapType = kMapColumn},
       {.name = "a blank constant elsewhere passes",
        .fields = {{kTypeData, ""}, {kTypeDataTif, ""}}},
       {.name = "uuid 0 without the flag", .fields = {{kTypeHdrUuid, "0"}}},
@@ -519,20 +414,11 @@ TEST(MappingOk, ChecksEachFieldInOrder) {
     for (const auto& [type, constant] : row.fields) {
       defs.push_back({"F", 9, type});
     }
-    std::unique_ptr<CMapping> mapping;
-    if (row.fixed) {
-      auto fixed = std::make_unique<CFixedMapping>(true, Fields(defs));
-      for (std::size_t i = 0; i < row.fields.size(); ++i) {
-        fixed->m_fields[i].m_constant = row.fields[i].second;
-      }
-      mapping = std::move(fixed);
-    } else {
-      auto grid = std::make_unique<CGridMapping>(kFormatComma, true, Fields(defs));
-      for (std::size_t i = 0; i < row.fields.size(); ++i) {
-        grid->m_fields[i].m_constant = row.fields[i].second;
-      }
-      mapping = std::move(grid);
-    }
+    const std::unique_ptr<CMapping> mapping =
+        MappingOf(row.fixed, defs, [&](std::size_t i, auto& map) {
+          map.m_constant = row.fields[i].second;
+          map.m_mapType = row.mapType;
+        });
     CMappingDlg dlg(*mapping, row.useUuid);
     RecordingPrompts prompts;
     EXPECT_EQ(dlg.OnOK(prompts), row.message.empty()) << row.name;
@@ -540,14 +426,6 @@ TEST(MappingOk, ChecksEachFieldInOrder) {
         row.message.empty() ? std::vector<std::string>{} : std::vector<std::string>{row.message};
     EXPECT_EQ(prompts.m_messages, expected) << row.name;
   }
-}
-
-TEST(MappingOk, OnlyAConstantIsChecked) {
-  CGridMapping mapping(kFormatComma, true, {Field("SIDE", 2, kTypeDataSide)});
-  mapping.m_fields[0].m_mapType = kMapColumn;
-  CMappingDlg dlg(mapping, true);
-  RecordingPrompts prompts;
-  EXPECT_TRUE(dlg.OnOK(prompts));
 }
 
 TEST(MappingOk, ChecksTheAppliedValuesOnly) {

@@ -3,34 +3,19 @@
 
 #include <gtest/gtest.h>
 
-#include <QAction>
-#include <QApplication>
-#include <QDialogButtonBox>
 #include <QLabel>
-#include <QLineEdit>
-#include <QMenuBar>
 #include <QMessageBox>
-#include <QPushButton>
-#include <QTimer>
-#include <QTreeWidget>
 
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "client/trqx_client_dlg.h"
 #include "gui/client/client_icons.h"
-#include "gui/client/client_window.h"
+#include "gui/client/client_window_fixture.h"
 #include "gui/client/upload_progress_window.h"
 #include "gui/event_log_window.h"
-#include "gui/message_box_answer.h"
 #include "gui/qt_application.h"
 #include "gui/upload/upload_profile_dialogs.h"
-#include "support/client_folder.h"
-#include "support/fake_process.h"
-#include "support/fake_registry.h"
 #include "support/loopback_harness.h"
-#include "support/scratch_folder.h"
 
 namespace trqx {
 namespace {
@@ -44,28 +29,24 @@ struct Asked {
 
 // Answers the next message box with answer once it is open, recording what it asked.
 void AnswerNextBox(QMessageBox::StandardButton answer, Asked& asked) {
-  test::AnswerNextMessageBox([answer, &asked](QMessageBox& box) {
+  test::WhenModal<QMessageBox>([answer, &asked](QMessageBox& box) {
     asked = {.title = box.windowTitle(), .text = box.text(), .buttons = box.standardButtons()};
     box.button(answer)->click();
   });
 }
 
-class ClientWindowDlgTest : public ::testing::Test {
+class ClientWindowDlgTest : public ClientWindowFixture {
  protected:
   void SetUp() override {
-    test::CopyClientProgramFiles(m_folder.Path());
+    ClientWindowFixture::SetUp();
     m_window.SetFilePicker([this](const std::string& title, const std::string& folder) {
       m_picks.push_back(title + " in " + folder);
       return std::optional<std::string>(m_folder.File("a.xyz"));
     });
   }
-  void TearDown() override {
-    m_window.SetDialog(nullptr);
-    m_dlg.reset();
-  }
   // The settings file; with a port, client/server mode with that server and no restart.
-  void WriteSettings(int port = 0) {
-    ASSERT_TRUE(test::WriteClientSettings(m_folder.Path(), [port](COpenNVInternalSettings& s) {
+  void StartWith(int port = 0) {
+    Start([port](COpenNVInternalSettings& s) {
       s.m_fileDlgDir = "/desk/in";
       if (port != 0) {
         s.m_uploadMethod = kUploadClientServer;
@@ -73,19 +54,7 @@ class ClientWindowDlgTest : public ::testing::Test {
         s.m_serverPort = port;
         s.m_clientAutoRestart = false;
       }
-    }));
-  }
-  void Start() {
-    m_dlg = std::make_unique<CTRQXClientDlg>(m_window, m_loop, m_registry, m_processes,
-                                             m_folder.Path());
-    ASSERT_EQ(m_dlg->OnInitDialog(), CTRQXClientDlg::Startup::kRunning);
-    m_window.SetDialog(m_dlg.get());
-    m_window.show();
-  }
-  // Chooses the menu item and lets the dialog handle it.
-  void Choose(QAction* item) {
-    item->trigger();
-    m_loop.RunPending();
+    });
   }
   QAction* Item(const QString& text) const {
     for (QAction* action : m_window.findChildren<QAction*>()) {
@@ -97,18 +66,11 @@ class ClientWindowDlgTest : public ::testing::Test {
   }
   bool Enabled(ClientCommand command) const { return m_window.CommandAction(command)->isEnabled(); }
 
-  ScratchFolder m_folder;
-  ManualEventLoop m_loop;
-  test::FakeRegistry m_registry;
-  test::FakeProcessRunner m_processes;
-  ClientWindow m_window{m_loop};
-  std::unique_ptr<CTRQXClientDlg> m_dlg;
   std::vector<std::string> m_picks;
 };
 
 TEST_F(ClientWindowDlgTest, TerminalModeGreysEveryConnectionItem) {
-  WriteSettings();
-  Start();
+  StartWith();
   EXPECT_FALSE(Enabled(ClientCommand::kConnect));
   EXPECT_FALSE(Enabled(ClientCommand::kDisconnect));
   EXPECT_FALSE(Enabled(ClientCommand::kCancelAll));
@@ -119,8 +81,7 @@ TEST_F(ClientWindowDlgTest, ClientServerItemsFollowTheConnection) {
   loopback::LoopbackListener closed;  // a port that nothing listens on
   ASSERT_TRUE(closed.Open());
   closed.Close();
-  WriteSettings(closed.Port());
-  Start();
+  StartWith(closed.Port());
   EXPECT_TRUE(Enabled(ClientCommand::kConnect));
   EXPECT_FALSE(Enabled(ClientCommand::kDisconnect));
   EXPECT_FALSE(Enabled(ClientCommand::kCancelAll));
@@ -139,8 +100,7 @@ TEST_F(ClientWindowDlgTest, ClientServerItemsFollowTheConnection) {
 }
 
 TEST_F(ClientWindowDlgTest, FileSendAsksThePickerAndResetSendLogEmptiesTheList) {
-  WriteSettings();
-  Start();
+  StartWith();
   ASSERT_TRUE(WriteWholeFile(m_folder.File("a.xyz"), "IBM,100\n"));
   Choose(Item("&File Send"));
   EXPECT_EQ(m_picks, std::vector<std::string>{"Select And Open File To Upload in /desk/in"});
@@ -157,8 +117,7 @@ TEST_F(ClientWindowDlgTest, FileSendAsksThePickerAndResetSendLogEmptiesTheList) 
 }
 
 TEST_F(ClientWindowDlgTest, StartupFillsTheHiddenEventLogWhichTheMenuShows) {
-  WriteSettings();
-  Start();
+  StartWith();
   EventLogWindow* log = m_window.LogWindow();
   ASSERT_NE(log, nullptr);
   EXPECT_FALSE(log->isVisible());
@@ -171,8 +130,7 @@ TEST_F(ClientWindowDlgTest, StartupFillsTheHiddenEventLogWhichTheMenuShows) {
 }
 
 TEST_F(ClientWindowDlgTest, CancelFileUploadReachesTheDialogThroughTheLoop) {
-  WriteSettings();
-  Start();
+  StartWith();
   m_window.ShowUploadProgress(ProgressState::kInProgress);
   UploadProgressWindow* progress = m_window.ProgressWindow();
   progress->Button(ProgressState::kInProgress)->click();
@@ -182,8 +140,7 @@ TEST_F(ClientWindowDlgTest, CancelFileUploadReachesTheDialogThroughTheLoop) {
 }
 
 TEST_F(ClientWindowDlgTest, CloseBoxAndExitAskConfirmExit) {
-  WriteSettings();
-  Start();
+  StartWith();
   Asked asked;
   AnswerNextBox(QMessageBox::Cancel, asked);
   m_window.close();
@@ -209,33 +166,14 @@ TEST_F(ClientWindowDlgTest, AboutShowsTheVersionWithOk) {
 }
 
 TEST_F(ClientWindowDlgTest, UploadProfileOpensTheEditorAndOkSavesTheProfile) {
-  WriteSettings();
-  Start();
-  QAction* profileItem = nullptr;
-  for (QAction* menu : m_window.menuBar()->actions()) {
-    if (menu->text() == "&Upload") {
-      for (QAction* item : menu->menu()->actions()) {
-        profileItem = item->text() == "&Profile" ? item : profileItem;
-      }
-    }
-  }
-  ASSERT_NE(profileItem, nullptr);
-  EXPECT_TRUE(profileItem->isEnabled());
+  StartWith();
   QString caption;
-  auto* poll = new QTimer;
-  poll->setInterval(5);
-  QObject::connect(poll, &QTimer::timeout, [poll, &caption] {
-    if (auto* dialog = qobject_cast<ProfileDialog*>(QApplication::activeModalWidget())) {
-      poll->stop();
-      poll->deleteLater();
-      caption = dialog->windowTitle();
-      QLineEdit* uuid = dialog->findChild<QLineEdit*>("uuidEdit");
-      uuid->setText("5150");
-      dialog->findChild<QDialogButtonBox*>("buttons")->button(QDialogButtonBox::Ok)->click();
-    }
+  test::WhenModal<ProfileDialog>([&](ProfileDialog& dialog) {
+    caption = dialog.windowTitle();
+    test::Type(dialog, "uuidEdit", "5150");
+    test::Press(dialog, QDialogButtonBox::Ok);
   });
-  poll->start();
-  Choose(profileItem);
+  Choose("&Upload", "&Profile");
   EXPECT_EQ(caption, "Profile");
   EXPECT_NE(ReadWholeFile(m_folder.File("qxu.pfl")).find("UUID,Value,5150,"), std::string::npos);
 }

@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "download/download_dlg.h"
+#include "gui/dialog_driving.h"
 #include "gui/download/download_window.h"
 #include "gui/qt_application.h"
-#include "gui/message_box_answer.h"
 #include "support/local_time.h"
 #include "support/scratch_folder.h"
 
@@ -104,7 +104,7 @@ TEST_F(DownLoadWindowTest, AStartUpFailureShowsItsMessageAndEndsTheProgram) {
   Make();
   QString caption;
   QString message;
-  test::AnswerNextMessageBox([&](QMessageBox& box) {
+  test::WhenModal<QMessageBox>([&](QMessageBox& box) {
     caption = box.windowTitle();
     message = box.text();
     box.button(QMessageBox::Ok)->click();

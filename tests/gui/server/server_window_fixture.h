@@ -34,6 +34,13 @@ class ServerWindowFixture : public ::testing::Test {
     ASSERT_TRUE(m_dlg.OnInitDialog());
     m_window.show();
   }
+  // The settings as the file in the working folder holds them.
+  static CServerSettings Saved() {
+    CServerSettings saved;
+    CFileError error;
+    EXPECT_TRUE(saved.LoadFile(CServerSettings::kFileName, error));
+    return saved;
+  }
   void TearDown() override {
     m_dlg.OnStop();
     m_loop.RunUntil([&] { return !m_dlg.AnyTaskRunning(); }, std::chrono::seconds(10));

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
@@ -16,8 +17,8 @@
 #include <iterator>
 #include <string>
 
+#include "gui/dialog_driving.h"
 #include "gui/event_log_window.h"
-#include "gui/message_box_answer.h"
 #include "gui/qt_application.h"
 #include "gui/server/server_window.h"
 #include "gui/server/server_window_fixture.h"
@@ -152,24 +153,18 @@ TEST_F(ServerWindowTest, EditingTheBehaviorEnablesApplyWhichSavesIt) {
     EXPECT_TRUE(m_window.ApplyButton()->isEnabled());
     m_window.ApplyButton()->click();
     EXPECT_FALSE(m_window.ApplyButton()->isEnabled());
-    CServerSettings saved;
-    CFileError error;
-    ASSERT_TRUE(saved.LoadFile(CServerSettings::kFileName, error));
-    EXPECT_EQ(saved.m_user.m_restartInterval, edit.m_saved);
+    EXPECT_EQ(Saved().m_user.m_restartInterval, edit.m_saved);
   }
   m_window.AutoRestartBox()->click();
   EXPECT_TRUE(m_window.ApplyButton()->isEnabled());
   m_window.ApplyButton()->click();
-  CServerSettings saved;
-  CFileError error;
-  ASSERT_TRUE(saved.LoadFile(CServerSettings::kFileName, error));
-  EXPECT_TRUE(saved.m_user.m_autoRestart);
+  EXPECT_TRUE(Saved().m_user.m_autoRestart);
 }
 
 TEST_F(ServerWindowTest, TheCloseBoxAndExitAskBeforeClosing) {
   QString caption;
   QString question;
-  test::AnswerNextMessageBox([&](QMessageBox& box) {
+  test::WhenModal<QMessageBox>([&](QMessageBox& box) {
     caption = box.windowTitle();
     question = box.text();
     box.button(QMessageBox::Cancel)->click();
@@ -180,19 +175,14 @@ TEST_F(ServerWindowTest, TheCloseBoxAndExitAskBeforeClosing) {
   EXPECT_TRUE(m_window.isVisible()) << "Cancel keeps the window";
   EXPECT_FALSE(m_dlg.Exiting());
 
-  test::AnswerNextMessageBox([](QMessageBox& box) { box.button(QMessageBox::Ok)->click(); });
+  test::WhenModal<QMessageBox>([](QMessageBox& box) { box.button(QMessageBox::Ok)->click(); });
   m_window.ExitAction()->trigger();
   EXPECT_TRUE(m_dlg.Exiting());
   EXPECT_FALSE(m_window.isVisible()) << "nothing ran, so OK closes at once";
 }
 
 TEST_F(ServerWindowTest, SetupOpensFtpAndUsersWhileMailAndAlertsIsDisabledAndSaysSo) {
-  QMenu* setup = nullptr;
-  for (QAction* menu : m_window.menuBar()->actions()) {
-    if (menu->text() == "S&etup") {
-      setup = menu->menu();
-    }
-  }
+  const QMenu* setup = test::Menu(m_window, "S&etup");
   ASSERT_NE(setup, nullptr);
   const struct {
     const char* m_text;

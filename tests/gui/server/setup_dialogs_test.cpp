@@ -2,23 +2,16 @@
 // "S&etup" menu and driven through their controls.
 #include <gtest/gtest.h>
 
-#include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QLineEdit>
 #include <QListWidget>
-#include <QMenuBar>
 #include <QMessageBox>
-#include <QPushButton>
-#include <QTest>
-#include <QTimer>
 
 #include <chrono>
-#include <functional>
 #include <string>
 #include <vector>
 
+#include "gui/dialog_driving.h"
 #include "gui/server/server_window.h"
 #include "gui/server/server_window_fixture.h"
 #include "gui/server/setup_dialogs_qt.h"
@@ -28,33 +21,6 @@ namespace trqx {
 namespace {
 
 using namespace std::chrono_literals;
-
-// Once a modal dialog of type Dialog is open, hands it to act (which works its controls and
-// closes it), so a test can go through a menu command that waits for the dialog.
-template <class Dialog>
-void OnNextModal(std::function<void(Dialog&)> act) {
-  auto* poll = new QTimer;
-  poll->setInterval(5);
-  QObject::connect(poll, &QTimer::timeout, [poll, act = std::move(act)] {
-    if (auto* dialog = dynamic_cast<Dialog*>(QApplication::activeModalWidget())) {
-      poll->stop();
-      poll->deleteLater();
-      act(*dialog);
-    }
-  });
-  poll->start();
-}
-
-// Replaces an edit's text the way a user does: select all, type.
-void Type(QLineEdit* edit, const QString& text) {
-  ASSERT_NE(edit, nullptr);
-  edit->selectAll();
-  if (text.isEmpty()) {
-    QTest::keyClick(edit, Qt::Key_Delete);
-  } else {
-    QTest::keyClicks(edit, text);
-  }
-}
 
 // A window test that closed its window called QApplication::exit with no main loop running;
 // until a main loop has run, every modal dialog's exec returns at once. A main loop that
@@ -71,28 +37,10 @@ class SetupDialogsTest : public ServerWindowFixture {
     StartWindow({"127.0.0.5"});
   }
 
-  QAction* SetupItem(const QString& name) {
-    for (QAction* menu : m_window.menuBar()->actions()) {
-      if (menu->text() == "S&etup") {
-        for (QAction* item : menu->menu()->actions()) {
-          if (item->text() == name) {
-            return item;
-          }
-        }
-      }
-    }
-    ADD_FAILURE() << "no item " << name.toStdString();
-    return nullptr;
-  }
-  static CServerSettings Saved() {
-    CServerSettings saved;
-    CFileError error;
-    EXPECT_TRUE(saved.LoadFile(CServerSettings::kFileName, error));
-    return saved;
-  }
+  QAction* SetupItem(const QString& name) { return test::MenuItem(m_window, "S&etup", name); }
   // "Add", then the typed text and OK in "Query IP Address".
   static void AddThroughQuery(UserSetupDialog& dialog, const QString& typed) {
-    OnNextModal<QueryIpAddressDialog>([typed](QueryIpAddressDialog& query) {
+    test::WhenModal<QueryIpAddressDialog>([typed](QueryIpAddressDialog& query) {
       EXPECT_EQ(query.windowTitle(), "Query IP Address");
       QTest::keyClicks(query.AddressEdit(), typed);
       query.accept();
@@ -101,50 +49,39 @@ class SetupDialogsTest : public ServerWindowFixture {
   }
 };
 
-TEST_F(SetupDialogsTest, UsersAddsAnAddressThroughQueryIpAddressAndOkSavesIt) {
+TEST_F(SetupDialogsTest, UsersAddsThroughQueryIpAddressDeletesTheSelectedAndOkSaves) {
   bool opened = false;
-  OnNextModal<UserSetupDialog>([&](UserSetupDialog& dialog) {
+  test::WhenModal<UserSetupDialog>([&](UserSetupDialog& dialog) {
     opened = true;
     EXPECT_EQ(dialog.windowTitle(), "User Setup");
     EXPECT_EQ(dialog.Edit(UserSetupDialog::Field::kLogin)->text(), "VEXOServer");
     EXPECT_EQ(dialog.Edit(UserSetupDialog::Field::kPassword)->echoMode(), QLineEdit::Password);
-    AddThroughQuery(dialog, "  127.0.0.8 ");
-    AddThroughQuery(dialog, "   ");  // nothing to add
-    EXPECT_EQ(dialog.ClientList()->count(), 2);
-    Type(dialog.Edit(UserSetupDialog::Field::kMaxUsers), "3 users");
-    Type(dialog.Edit(UserSetupDialog::Field::kPassword), "pw,\"x\"");
+    AddThroughQuery(dialog, "127.0.0.8");
+    AddThroughQuery(dialog, "127.0.0.9");
+    ASSERT_EQ(dialog.ClientList()->count(), 3);
+    dialog.ClientList()->setCurrentRow(0);
+    dialog.DeleteButton()->click();
+    test::Type(dialog.Edit(UserSetupDialog::Field::kMaxUsers), "3 users");
+    test::Type(dialog.Edit(UserSetupDialog::Field::kPassword), "pw,\"x\"");
     dialog.AcceptUnAuthorizedBox()->click();
     dialog.OkButton()->click();
   });
   SetupItem("Users")->trigger();
   ASSERT_TRUE(opened);
   const CServerSettings saved = Saved();
-  EXPECT_EQ(saved.m_user.m_clientList, (std::vector<std::string>{"127.0.0.5", "127.0.0.8"}));
+  EXPECT_EQ(saved.m_user.m_clientList, (std::vector<std::string>{"127.0.0.8", "127.0.0.9"}));
   EXPECT_EQ(saved.m_user.m_maxClients, 3);
   EXPECT_EQ(saved.m_user.m_password, "pw,\"x\"");
   EXPECT_TRUE(saved.m_user.m_acceptUnAuthorizedClients);
   EXPECT_EQ(m_dlg.UserSettings().m_clientList.size(), 2u) << "admission reads the live list";
 }
 
-TEST_F(SetupDialogsTest, AnAddressListedAgainIsStoredTwiceAndDeleteRemovesTheSelected) {
-  OnNextModal<UserSetupDialog>([&](UserSetupDialog& dialog) {
-    AddThroughQuery(dialog, "127.0.0.5");
-    AddThroughQuery(dialog, "127.0.0.6");
-    ASSERT_EQ(dialog.ClientList()->count(), 3);
-    dialog.ClientList()->setCurrentRow(0);
-    dialog.DeleteButton()->click();
-    dialog.OkButton()->click();
-  });
-  SetupItem("Users")->trigger();
-  EXPECT_EQ(Saved().m_user.m_clientList, (std::vector<std::string>{"127.0.0.5", "127.0.0.6"}));
-}
-
 TEST_F(SetupDialogsTest, CancelLeavesTheSettingsAndTheFileAlone) {
   bool opened = false;
-  OnNextModal<UserSetupDialog>([&](UserSetupDialog& dialog) {
+  test::WhenModal<UserSetupDialog>([&](UserSetupDialog& dialog) {
     opened = true;
     AddThroughQuery(dialog, "127.0.0.9");
-    Type(dialog.Edit(UserSetupDialog::Field::kPort), "2121");
+    test::Type(dialog.Edit(UserSetupDialog::Field::kPort), "2121");
     dialog.reject();
   });
   SetupItem("Users")->trigger();
@@ -156,12 +93,12 @@ TEST_F(SetupDialogsTest, CancelLeavesTheSettingsAndTheFileAlone) {
 TEST_F(SetupDialogsTest, ALineBreakTheFileCouldNotKeepIsRefusedWithItsMessage) {
   QString addMessage;
   QString okMessage;
-  OnNextModal<UserSetupDialog>([&](UserSetupDialog& dialog) {
-    OnNextModal<QueryIpAddressDialog>([](QueryIpAddressDialog& query) {
+  test::WhenModal<UserSetupDialog>([&](UserSetupDialog& dialog) {
+    test::WhenModal<QueryIpAddressDialog>([](QueryIpAddressDialog& query) {
       query.AddressEdit()->setText("127.0.0.1\n127.0.0.2");  // as a paste could leave it
       query.accept();
     });
-    OnNextModal<QMessageBox>([&](QMessageBox& box) {
+    test::WhenModal<QMessageBox>([&](QMessageBox& box) {
       addMessage = box.text();
       box.accept();
     });
@@ -169,7 +106,7 @@ TEST_F(SetupDialogsTest, ALineBreakTheFileCouldNotKeepIsRefusedWithItsMessage) {
     EXPECT_EQ(dialog.ClientList()->count(), 1);
 
     dialog.Edit(UserSetupDialog::Field::kLogin)->setText("desk\nfloor");
-    OnNextModal<QMessageBox>([&](QMessageBox& box) {
+    test::WhenModal<QMessageBox>([&](QMessageBox& box) {
       okMessage = box.text();
       box.accept();
     });
@@ -180,25 +117,24 @@ TEST_F(SetupDialogsTest, ALineBreakTheFileCouldNotKeepIsRefusedWithItsMessage) {
   SetupItem("Users")->trigger();
   EXPECT_EQ(addMessage, "\"IP Address\" cannot hold a line break.");
   EXPECT_EQ(okMessage, "\"Login\" cannot hold a line break.");
-  EXPECT_EQ(Saved().m_user.m_login, "VEXOServer");
 }
 
 TEST_F(SetupDialogsTest, FtpSavesTheTypedValuesAndShowsTheNewAddresses) {
   using F = FtpSettingsDialog::Field;
-  OnNextModal<FtpSettingsDialog>([&](FtpSettingsDialog& dialog) {
+  test::WhenModal<FtpSettingsDialog>([&](FtpSettingsDialog& dialog) {
     EXPECT_EQ(dialog.windowTitle(), "Upload FTP Settings");
     EXPECT_TRUE(dialog.Edit(F::kSourceDirectory)->isReadOnly());
-    Type(dialog.Edit(F::kUsername), "desk");
-    Type(dialog.Edit(F::kPassword), " p,w ");
-    Type(dialog.Edit(F::kPrimaryAddress), "  ftp1.test:2121 ");
-    Type(dialog.Edit(F::kBackupAddress), "ftp2.test");
+    test::Type(dialog.Edit(F::kUsername), "desk");
+    test::Type(dialog.Edit(F::kPassword), " p,w ");
+    test::Type(dialog.Edit(F::kPrimaryAddress), "  ftp1.test:2121 ");
+    test::Type(dialog.Edit(F::kBackupAddress), "ftp2.test");
     dialog.AccessType()->setCurrentIndex(2);
-    Type(dialog.Edit(F::kProxyName), "proxy.test");
-    Type(dialog.Edit(F::kBypassList), "a.test, \"b.test\"");
+    test::Type(dialog.Edit(F::kProxyName), "proxy.test");
+    test::Type(dialog.Edit(F::kBypassList), "a.test, \"b.test\"");
     dialog.InfiniteRetry()->click();
-    Type(dialog.Edit(F::kRetryLimit), "three");
-    Type(dialog.Edit(F::kRetryInterval), "500ms");
-    Type(dialog.Edit(F::kDestinationDirectory), " /in ");
+    test::Type(dialog.Edit(F::kRetryLimit), "three");
+    test::Type(dialog.Edit(F::kRetryInterval), "500ms");
+    test::Type(dialog.Edit(F::kDestinationDirectory), " /in ");
     dialog.OkButton()->click();
   });
   SetupItem("FTP")->trigger();
@@ -223,7 +159,7 @@ TEST_F(SetupDialogsTest, WhileTheServerRunsTheFieldsTheTasksCopiedAreDisabled) {
   m_dlg.OnStart();
   ASSERT_TRUE(m_loop.RunUntil([&] { return m_dlg.ListeningPort() != 0; }, 10s));
   using U = UserSetupDialog::Field;
-  OnNextModal<UserSetupDialog>([&](UserSetupDialog& dialog) {
+  test::WhenModal<UserSetupDialog>([&](UserSetupDialog& dialog) {
     for (U field : {U::kPort, U::kLogin, U::kPassword}) {
       EXPECT_FALSE(dialog.Edit(field)->isEnabled()) << CUserSetupDlg::Label(field);
     }
@@ -233,7 +169,7 @@ TEST_F(SetupDialogsTest, WhileTheServerRunsTheFieldsTheTasksCopiedAreDisabled) {
   });
   SetupItem("Users")->trigger();
   using F = FtpSettingsDialog::Field;
-  OnNextModal<FtpSettingsDialog>([&](FtpSettingsDialog& dialog) {
+  test::WhenModal<FtpSettingsDialog>([&](FtpSettingsDialog& dialog) {
     for (F field : CFTPSettingsDlg::kFields) {
       QWidget* control = dialog.Edit(field);
       if (field == F::kAccessType) {
