@@ -156,5 +156,38 @@ TEST(CacheInfo, KeepsTheLastHeaderAndTheFirstDataLineOfAKeyAndRejectsBadLines) {
   EXPECT_EQ(ReadCacheFile(path, 2, 1, info, error), RecordFileResult::kOpenFailed);
 }
 
+// One info reads basket after basket: a large file, its repeated keys found at their first
+// line, then a small one that holds nothing of the large one.
+TEST(CacheInfo, ReadAgainHoldsOnlyTheNewFile) {
+  ScratchFolder folder;
+  const std::string path = folder.File("b.cch");
+  std::string large = "HDR,,A\r\n";
+  for (int i = 0; i < 300; ++i) {
+    large += "DATA,O" + std::to_string(i) + ",first" + std::to_string(i) + "\r\n";
+  }
+  for (int i = 0; i < 300; i += 7) {
+    large += "DATA,O" + std::to_string(i) + ",again\r\n";
+  }
+  CCacheInfo info;
+  CFileError error;
+  WriteWholeFile(path, large);
+  ASSERT_EQ(ReadCacheFile(path, 1, 1, info, error), RecordFileResult::kOk);
+  EXPECT_EQ(info.Data().size(), 343u);
+  for (int i = 0; i < 300; ++i) {
+    const CCacheEntry* found = info.FindData("O" + std::to_string(i));
+    ASSERT_NE(found, nullptr) << i;
+    EXPECT_EQ(found->m_values, std::vector<std::string>{"first" + std::to_string(i)});
+  }
+  EXPECT_EQ(info.FindData("O300"), nullptr);
+
+  WriteWholeFile(path, "DATA,O1,small\r\n");
+  ASSERT_EQ(ReadCacheFile(path, 1, 1, info, error), RecordFileResult::kOk);
+  EXPECT_EQ(info.Data().size(), 1u);
+  EXPECT_EQ(info.Header().m_values, std::vector<std::string>{});
+  EXPECT_EQ(info.FindData("O2"), nullptr);
+  ASSERT_NE(info.FindData("O1"), nullptr);
+  EXPECT_EQ(info.FindData("O1")->m_values, std::vector<std::string>{"small"});
+}
+
 }  // namespace
 }  // namespace trqx
