@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <ctime>
 #include <memory>
 #include <span>
@@ -9,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "download/key_index.h"
 #include "download/record_reader.h"
 #include "foundation/archive.h"
 #include "foundation/cache_file.h"
@@ -40,19 +40,16 @@ class CCacheInfo {
   std::span<char> ReadRoom();
 
  private:
-  // The slot of orderId in m_slots: the one holding its first entry, or the empty one where
-  // that entry goes.
-  std::size_t SlotOf(std::string_view orderId) const;
-  // Indexes the DATA entry at index unless its key is indexed already.
-  void Index(std::size_t index);
+  auto DataKey() const {
+    return [this](std::size_t index) -> const std::string& { return m_data[index].m_key; };
+  }
 
   CCacheEntry m_header;
   // The first m_dataCount entries are the file's; the rest keep their room.
   std::vector<CCacheEntry> m_data;
   std::size_t m_dataCount = 0;
-  // Open addressing over the DATA keys: 0 is an empty slot, else the entry's index + 1. The
-  // table is a power of two in size and at most half full.
-  std::vector<std::uint32_t> m_slots;
+  // The first DATA entry of each key.
+  KeyIndex m_dataIndex;
   std::unique_ptr<char[]> m_readRoom;
 };
 

@@ -117,15 +117,15 @@ void COrderFile::AddRecord(const TokenList& tokens) {
   const std::string_view basketId = ColumnValue(tokens, m_columns.m_basketId);
   const std::size_t offset = m_store.size();
   std::size_t back = 0;
-  if (const auto found = m_groupIndex.find(basketId); found != m_groupIndex.end()) {
-    BasketGroup& group = m_groups[found->second];
+  const auto groupKey = [this](std::size_t index) { return m_groups[index].m_basketId; };
+  if (const std::size_t found = m_groupIndex.Find(basketId, groupKey); found != KeyIndex::kNone) {
+    BasketGroup& group = m_groups[found];
     back = offset - group.m_last;
     group.m_last = offset;
     ++group.m_count;
   } else {
-    // The index's keys never move, so the group may view its key.
-    const auto added = m_groupIndex.emplace(std::string(basketId), m_groups.size()).first;
-    m_groups.push_back(BasketGroup{added->first, offset, 1});
+    m_groups.push_back(BasketGroup{m_basketIds.emplace_back(basketId), offset, 1});
+    m_groupIndex.Add(basketId, m_groups.size() - 1, groupKey);
   }
   PutNumber(m_store, back);
   const std::size_t count = std::min(tokens.size(), m_columns.m_columnCount);
@@ -178,7 +178,8 @@ std::string COrderFile::GetOrderRefID(const BasketGroup& group, OrderRecord reco
 
 void COrderFile::ReleaseGroups() {
   m_groups.clear();
-  m_groupIndex.clear();
+  m_groupIndex.Clear();
+  m_basketIds.clear();
 }
 
 }  // namespace trqx

@@ -1,12 +1,13 @@
 #pragma once
 
 #include <cstddef>
+#include <deque>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "download/download_fields.h"
+#include "download/key_index.h"
 #include "download/record_reader.h"
 #include "foundation/archive.h"
 #include "foundation/field_format.h"
@@ -80,7 +81,9 @@ class COrderFile {
   std::string m_store;
   RecordSplitter m_splitter;
   std::vector<BasketGroup> m_groups;
-  std::unordered_map<std::string, std::size_t, StringKeyHash, std::equal_to<>> m_groupIndex;
+  // The groups' basket IDs, which never move, so that the groups may view them.
+  std::deque<std::string> m_basketIds;
+  KeyIndex m_groupIndex;
   std::size_t m_recordCount = 0;
 };
 

@@ -73,13 +73,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Check(records == file.RecordCount());
   // Read back from the store, the records must give what one reading gave.
   std::vector<std::vector<trqx::TokenList>> grouped;
-  std::vector<trqx::OrderRecord> records;
+  std::vector<trqx::OrderRecord> held;
   std::vector<std::string_view> values;
   for (const trqx::BasketGroup& group : file.Groups()) {
     grouped.emplace_back();
-    file.Records(group, records);
-    Check(records.size() == group.m_count);
-    for (const trqx::OrderRecord& record : records) {
+    file.Records(group, held);
+    Check(held.size() == group.m_count);
+    for (const trqx::OrderRecord& record : held) {
       file.Split(group, record, values);
       grouped.back().emplace_back(values.begin(), values.end());
       Check(values[kBasketColumn] == file.GetBasketID(group));
