@@ -72,8 +72,9 @@ RecordFileResult COrderFile::Read(const std::string& path, CFileError& error) {
   if (!file.Open(path, O_RDONLY, FileLock::kDenyWrite, error)) {
     return RecordFileResult::kOpenFailed;
   }
-  // The store is smaller than the file, so room for the file up front means it never grows
-  // (and is never held twice); the room it does not use is never touched.
+  // An order takes less room in the store than in the file unless its values are mostly
+  // empty, so room for the file up front keeps the store from growing (and from being held
+  // twice while it grows); room it does not use is never touched.
   off_t size = 0;
   if (file.Size(size, error) && size > 0) {
     m_store.reserve(m_store.size() + static_cast<std::size_t>(size));
