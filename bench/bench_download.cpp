@@ -5,6 +5,7 @@
 // report bytes into as many files, and the run's peak memory against the order file's size.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
+#include <malloc.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -141,7 +142,10 @@ double PeakResidentMiB() {
   return 0;
 }
 
+// The heap that earlier benchmarks freed goes back to the system first, so that the peak is
+// the run's own and does not depend on which benchmarks ran before it.
 void ResetPeakResident() {
+  ::malloc_trim(0);
   std::ofstream("/proc/self/clear_refs") << "5";
 }
 

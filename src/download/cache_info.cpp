@@ -8,10 +8,25 @@
 
 namespace trqx {
 
+namespace {
+
+constexpr std::size_t kReadRoomSize = 64 * 1024;
+
+}  // namespace
+
 void CCacheInfo::Clear() {
-  m_header = CCacheEntry{std::string(kHeaderKind), {}, {}};
-  m_data.clear();
-  m_dataIndex.clear();
+  m_header.m_kind = kHeaderKind;
+  m_header.m_key.clear();
+  m_header.m_values.clear();
+  m_dataCount = 0;
+  m_dataIndex.Clear();
+}
+
+std::span<char> CCacheInfo::ReadRoom() {
+  if (m_readRoom == nullptr) {
+    m_readRoom = std::make_unique_for_overwrite<char[]>(kReadRoomSize);
+  }
+  return {m_readRoom.get(), kReadRoomSize};
 }
 
 bool CCacheInfo::AddRecord(const TokenList& record, std::size_t headerCount,
@@ -26,20 +41,23 @@ bool CCacheInfo::AddRecord(const TokenList& record, std::size_t headerCount,
   if (record.size() != (header ? headerCount : dataCount) + 2) {
     return false;
   }
-  CCacheEntry entry{record[0], record[1], {record.begin() + 2, record.end()}};
-  if (header) {
-    m_header = std::move(entry);
-    return true;
+  if (m_dataCount == m_data.size() && !header) {
+    m_data.emplace_back();
   }
-  // The first line of a key wins, as a search from the top would find it.
-  m_dataIndex.emplace(entry.m_key, m_data.size());
-  m_data.push_back(std::move(entry));
+  CCacheEntry& entry = header ? m_header : m_data[m_dataCount];
+  entry.m_kind = record[0];
+  entry.m_key = record[1];
+  entry.m_values.assign(record.begin() + 2, record.end());
+  if (!header) {
+    // The first line of a key wins, as a search from the top would find it.
+    m_dataIndex.Add(entry.m_key, m_dataCount++, DataKey());
+  }
   return true;
 }
 
 const CCacheEntry* CCacheInfo::FindData(std::string_view orderId) const {
-  const auto found = m_dataIndex.find(orderId);
-  return found == m_dataIndex.end() ? nullptr : &m_data[found->second];
+  const std::size_t found = m_dataIndex.Find(orderId, DataKey());
+  return found == KeyIndex::kNone ? nullptr : &m_data[found];
 }
 
 std::string CacheFilePath(const std::string& cacheFolder, std::time_t when,
@@ -56,7 +74,7 @@ RecordFileResult ReadCacheFile(const std::string& path, std::size_t headerCount,
   info.Clear();
   switch (ReadArchiveRecords(
       file, [&](const TokenList& record) { return info.AddRecord(record, headerCount, dataCount); },
-      error)) {
+      info.ReadRoom(), error)) {
     case ArchiveLoad::kOk:
       return RecordFileResult::kOk;
     case ArchiveLoad::kFileError:

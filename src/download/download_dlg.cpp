@@ -1,6 +1,7 @@
 #include "download/download_dlg.h"
 
 #include <filesystem>
+#include <span>
 #include <system_error>
 #include <utility>
 
@@ -218,7 +219,7 @@ void CTRQXDownLoadDlg::ConvertBasket(const BasketGroup& group) {
   const std::vector<OstraneField>& fields = m_fieldFormat.DownloadFields();
   const OrderColumns& columns = m_orderFile->Columns();
   ShowMessages(kMsgGetBasketIdInvalidType, columns.m_invalidBeforeBasketId);
-  const std::string basketId(TrimCSpace(m_orderFile->GetBasketID(group)));
+  const std::string basketId(TrimCSpace(group.m_basketId));
 
   for (const OstraneField& field : fields) {
     if (field.m_category == kCategoryBoth) {
@@ -232,16 +233,24 @@ void CTRQXDownLoadDlg::ConvertBasket(const BasketGroup& group) {
 
   const auto dataSize =
       static_cast<std::size_t>(m_fieldFormat.DownloadOnlyCount() + m_fieldFormat.CacheDataCount());
-  std::vector<CDownLoadAssembledRecord> data;
-  data.reserve(group.size());
-  CsvLineReader reader(',');
-  for (const OrderRecord& orderRecord : group) {
-    orderRecord.Split(reader);
-    const TokenList& record = reader.Tokens();
+  // The rows view the order file's store and the cache info, which stay until the report is
+  // written; they and their room are reused by the next basket, emptied first.
+  if (m_rows.empty() || m_rows.front().Size() != dataSize) {
+    m_rows.clear();
+  }
+  m_orderFile->Records(group, m_records);
+  while (m_rows.size() < m_records.size()) {
+    m_rows.emplace_back(dataSize);
+  }
+  const std::span<CDownLoadAssembledRecord> data(m_rows.data(), m_records.size());
+  for (std::size_t r = 0; r < m_records.size(); ++r) {
+    m_orderFile->Split(group, m_records[r], m_values);
+    const std::vector<std::string_view>& record = m_values;
     ShowMessages(kMsgGetOrderRefIdInvalidType, columns.m_invalidTypes);
-    const CCacheEntry* cached =
-        m_cacheInfo.FindData(TrimCSpace(ColumnValue(record, columns.m_orderRefId)));
-    CDownLoadAssembledRecord& row = data.emplace_back(dataSize);
+    const CCacheEntry* cached = m_cacheInfo.FindData(TrimCSpace(
+        columns.m_orderRefId < record.size() ? record[columns.m_orderRefId] : std::string_view{}));
+    CDownLoadAssembledRecord& row = data[r];
+    row.Clear();
     long long position = 0;
     std::size_t column = 0;
     std::size_t cacheValue = 0;
@@ -257,7 +266,7 @@ void CTRQXDownLoadDlg::ConvertBasket(const BasketGroup& group) {
         ++cacheValue;
         ++position;
       } else if (HasOrderColumn(field.m_type)) {
-        row.Set(position, std::string(ColumnValue(record, column)));
+        row.Set(position, column < record.size() ? record[column] : std::string_view{});
         ++column;
         ++position;
       } else {

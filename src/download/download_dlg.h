@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "download/cache_info.h"
@@ -81,6 +82,10 @@ class CTRQXDownLoadDlg {
   std::unique_ptr<COrderFile> m_orderFile;
   CCacheInfo m_cacheInfo;
   std::unique_ptr<CDownLoadMapping> m_activeMapping;
+  // Room reused from basket to basket: the group's records, one record's columns, the rows.
+  std::vector<OrderRecord> m_records;
+  std::vector<std::string_view> m_values;
+  std::vector<CDownLoadAssembledRecord> m_rows;
 
   long long m_progressStep = 1;
   long long m_rowCounter = 0;

@@ -44,17 +44,18 @@ PositionMaps BuildPositionMaps(const std::vector<OstraneField>& fields) {
 struct ValueSource {
   const PositionMaps& m_maps;
   const CDownLoadAssembledRecord& m_header;
-  const std::vector<CDownLoadAssembledRecord>& m_data;
-  int m_executedCount;
+  std::span<const CDownLoadAssembledRecord> m_data;
+  std::string_view m_executedCount;
 };
 
-std::string ElementValue(const CDownLoadElement& element, const ValueSource& source,
-                         std::size_t sourceRow) {
+// The value views the element, the source or the source's count text.
+std::string_view ElementValue(const CDownLoadElement& element, const ValueSource& source,
+                              std::size_t sourceRow) {
   switch (element.m_mapType) {
     case CDownLoadElement::kMapConstant:
-      return std::string(TrimRightCSpace(element.m_constant));
+      return TrimRightCSpace(element.m_constant);
     case CDownLoadElement::kMapExecutionCount:
-      return std::to_string(source.m_executedCount);
+      return source.m_executedCount;
     default:
       break;
   }
@@ -70,7 +71,7 @@ std::string ElementValue(const CDownLoadElement& element, const ValueSource& sou
   } else if (sourceRow < source.m_data.size()) {
     raw = source.m_data[sourceRow].Get(source.m_maps.m_data[index]);
   }
-  std::string value(TrimCSpace(raw));
+  const std::string_view value = TrimCSpace(raw);
   for (const CTranslation& translation : element.m_translations) {
     if (translation.m_input == value) {
       return translation.m_output;
@@ -88,6 +89,18 @@ void AppendQuoted(std::string& out, std::string_view value) {
     out.push_back(c);
   }
   out.push_back('"');
+}
+
+// Cuts value to length characters into out, as ApplyLength does.
+void AssignLength(std::string& out, std::string_view value, int length, int justify) {
+  const std::size_t width = length > 0 ? static_cast<std::size_t>(length) : 0;
+  const std::size_t n = std::min(value.size(), width);
+  if (justify == CDownLoadElement::kJustifyRight) {
+    out.assign(width - n, ' ');
+    out.append(value.substr(value.size() - n));
+    return;
+  }
+  out.assign(value.substr(0, n));
 }
 
 bool WriteReportFile(const std::string& path, const std::string& text, bool& fileError,
@@ -115,12 +128,43 @@ constexpr ArchiveMember<CDownLoadMapping> kMappingMembers[] = {
 
 }  // namespace
 
-bool CDownLoadAssembledRecord::Set(long long index, std::string value) {
+bool CDownLoadAssembledRecord::Set(long long index, std::string_view value) {
   if (index < 0 || static_cast<unsigned long long>(index) >= m_values.size()) {
     return false;
   }
-  m_values[static_cast<std::size_t>(index)] = std::move(value);
+  m_values[static_cast<std::size_t>(index)] = value;
   return true;
+}
+
+void CDownLoadAssembledRecord::Clear() {
+  std::fill(m_values.begin(), m_values.end(), std::string_view{});
+}
+
+void OutputGrid::Clear() {
+  m_rowCount = 0;
+  m_lineCount = 0;
+}
+
+std::vector<GridCell>& OutputGrid::Row(std::size_t index) {
+  for (; m_rowCount <= index; ++m_rowCount) {
+    if (m_rowCount < m_rows.size()) {
+      m_rows[m_rowCount].clear();
+    } else {
+      m_rows.emplace_back();
+    }
+  }
+  return m_rows[index];
+}
+
+std::string& OutputGrid::Line(std::size_t index) {
+  for (; m_lineCount <= index; ++m_lineCount) {
+    if (m_lineCount < m_lines.size()) {
+      m_lines[m_lineCount].clear();
+    } else {
+      m_lines.emplace_back();
+    }
+  }
+  return m_lines[index];
 }
 
 std::string_view CDownLoadAssembledRecord::Get(std::size_t index) const {
@@ -128,7 +172,7 @@ std::string_view CDownLoadAssembledRecord::Get(std::size_t index) const {
 }
 
 ExecutedRows MarkExecutedRows(const std::vector<OstraneField>& fields,
-                              const std::vector<CDownLoadAssembledRecord>& data) {
+                              std::span<const CDownLoadAssembledRecord> data) {
   ExecutedRows rows;
   rows.m_executed.assign(data.size(), false);
   std::size_t position = 0;
@@ -152,40 +196,29 @@ ExecutedRows MarkExecutedRows(const std::vector<OstraneField>& fields,
 }
 
 std::string ApplyLength(std::string_view value, int length, int justify) {
-  const std::size_t width = length > 0 ? static_cast<std::size_t>(length) : 0;
-  const std::size_t n = std::min(value.size(), width);
-  if (justify == CDownLoadElement::kJustifyRight) {
-    std::string out(width - n, ' ');
-    out.append(value.substr(value.size() - n));
-    return out;
-  }
-  return std::string(value.substr(0, n));
+  std::string out;
+  AssignLength(out, value, length, justify);
+  return out;
 }
 
 void PlaceGridValue(OutputGrid& grid, const CDownLoadElement& element, std::string_view value,
                     std::size_t rowOffset) {
-  const std::size_t row = static_cast<std::size_t>(element.m_yPos) + rowOffset;
-  if (grid.m_rows.size() <= row) {
-    grid.m_rows.resize(row + 1);
-  }
-  std::vector<GridCell>& cells = grid.m_rows[row];
+  std::vector<GridCell>& cells = grid.Row(static_cast<std::size_t>(element.m_yPos) + rowOffset);
   const auto column = static_cast<std::size_t>(element.m_xPos);
   if (cells.size() <= column) {
     cells.resize(column + 1, GridCell{{}, true});
   }
-  cells[column].m_value = element.m_useLength
-                              ? ApplyLength(value, element.m_length, element.m_justify)
-                              : std::string(value);
+  if (element.m_useLength) {
+    AssignLength(cells[column].m_value, value, element.m_length, element.m_justify);
+  } else {
+    cells[column].m_value.assign(value);
+  }
   cells[column].m_quoted = element.m_isQuoted;
 }
 
 void PlaceFixedValue(OutputGrid& grid, const CDownLoadElement& element, std::string_view value,
                      std::size_t rowOffset) {
-  const std::size_t row = static_cast<std::size_t>(element.m_yPos) + rowOffset;
-  if (grid.m_lines.size() <= row) {
-    grid.m_lines.resize(row + 1);
-  }
-  std::string& line = grid.m_lines[row];
+  std::string& line = grid.Line(static_cast<std::size_t>(element.m_yPos) + rowOffset);
   const std::string placed = ApplyLength(value, element.m_length, element.m_justify);
   const auto offset = static_cast<std::size_t>(element.m_xPos);
   if (line.size() < offset + placed.size()) {
@@ -194,9 +227,9 @@ void PlaceFixedValue(OutputGrid& grid, const CDownLoadElement& element, std::str
   line.replace(offset, placed.size(), placed);
 }
 
-std::string FormatGridLines(const OutputGrid& grid, char separator, bool quoteSpecials) {
-  std::string out;
-  for (const std::vector<GridCell>& cells : grid.m_rows) {
+void FormatGridLines(const OutputGrid& grid, char separator, bool quoteSpecials, std::string& out) {
+  for (std::size_t row = 0; row < grid.RowCount(); ++row) {
+    const std::vector<GridCell>& cells = grid.RowAt(row);
     for (std::size_t i = 0; i < cells.size(); ++i) {
       if (i > 0) {
         out.push_back(separator);
@@ -211,16 +244,13 @@ std::string FormatGridLines(const OutputGrid& grid, char separator, bool quoteSp
     }
     out.append("\r\n");
   }
-  return out;
 }
 
-std::string FormatFixedLines(const OutputGrid& grid) {
-  std::string out;
-  for (const std::string& line : grid.m_lines) {
-    out.append(line);
+void FormatFixedLines(const OutputGrid& grid, std::string& out) {
+  for (std::size_t line = 0; line < grid.LineCount(); ++line) {
+    out.append(grid.LineAt(line));
     out.append("\r\n");
   }
-  return out;
 }
 
 std::string ReportFileName(std::time_t when, std::string_view basketId) {
@@ -273,7 +303,7 @@ bool CDownLoadMapping::LoadBase(const TokenList& tokens, std::size_t& pos,
 bool CDownLoadMapping::Convert(const std::string& downloadDest, std::time_t when,
                                std::string_view basketId, const std::vector<OstraneField>& fields,
                                const CDownLoadAssembledRecord& header,
-                               const std::vector<CDownLoadAssembledRecord>& data, bool& fileError,
+                               std::span<const CDownLoadAssembledRecord> data, bool& fileError,
                                CFileError& error, std::string& reportPath) const {
   fileError = false;
   const ExecutedRows executed = MarkExecutedRows(fields, data);
@@ -282,8 +312,10 @@ bool CDownLoadMapping::Convert(const std::string& downloadDest, std::time_t when
       (!data.empty() && maps.m_dataCount != data.front().Size())) {
     return false;
   }
-  const ValueSource source{maps, header, data, executed.m_count};
-  OutputGrid grid;
+  const std::string executedCount = std::to_string(executed.m_count);
+  const ValueSource source{maps, header, data, executedCount};
+  OutputGrid& grid = m_scratch.m_grid;
+  grid.Clear();
   for (const auto& element : m_elements) {
     if (element->m_type == CDownLoadElement::kTypeCell) {
       Place(grid, *element, ElementValue(*element, source, 0), 0);
@@ -302,7 +334,9 @@ bool CDownLoadMapping::Convert(const std::string& downloadDest, std::time_t when
     }
   }
   reportPath = JoinPath(downloadDest, ReportFileName(when, basketId));
-  return WriteOutput(reportPath, grid, fileError, error);
+  m_scratch.m_text.clear();
+  FormatOutput(grid, m_scratch.m_text);
+  return WriteReportFile(reportPath, m_scratch.m_text, fileError, error);
 }
 
 void CDownLoadGridMapping::SaveGrid(TokenList& tokens) const {
@@ -335,9 +369,8 @@ std::unique_ptr<CDownLoadMapping> CDownLoadCSVMapping::Clone() const {
   return std::make_unique<CDownLoadCSVMapping>(*this);
 }
 
-bool CDownLoadCSVMapping::WriteOutput(const std::string& path, const OutputGrid& grid,
-                                      bool& fileError, CFileError& error) const {
-  return WriteReportFile(path, FormatGridLines(grid, ',', true), fileError, error);
+void CDownLoadCSVMapping::FormatOutput(const OutputGrid& grid, std::string& out) const {
+  FormatGridLines(grid, ',', true, out);
 }
 
 bool CDownLoadCSVMapping::Load(const TokenList& tokens, std::size_t& pos,
@@ -359,9 +392,8 @@ std::unique_ptr<CDownLoadMapping> CDownLoadTSVMapping::Clone() const {
   return std::make_unique<CDownLoadTSVMapping>(*this);
 }
 
-bool CDownLoadTSVMapping::WriteOutput(const std::string& path, const OutputGrid& grid,
-                                      bool& fileError, CFileError& error) const {
-  return WriteReportFile(path, FormatGridLines(grid, '\t', false), fileError, error);
+void CDownLoadTSVMapping::FormatOutput(const OutputGrid& grid, std::string& out) const {
+  FormatGridLines(grid, '\t', false, out);
 }
 
 bool CDownLoadTSVMapping::Load(const TokenList& tokens, std::size_t& pos,
@@ -383,9 +415,8 @@ std::unique_ptr<CDownLoadMapping> CDownLoadFixedMapping::Clone() const {
   return std::make_unique<CDownLoadFixedMapping>(*this);
 }
 
-bool CDownLoadFixedMapping::WriteOutput(const std::string& path, const OutputGrid& grid,
-                                        bool& fileError, CFileError& error) const {
-  return WriteReportFile(path, FormatFixedLines(grid), fileError, error);
+void CDownLoadFixedMapping::FormatOutput(const OutputGrid& grid, std::string& out) const {
+  FormatFixedLines(grid, out);
 }
 
 bool CDownLoadFixedMapping::Load(const TokenList& tokens, std::size_t& pos,

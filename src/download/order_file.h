@@ -1,12 +1,13 @@
 #pragma once
 
 #include <cstddef>
+#include <deque>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "download/download_fields.h"
+#include "download/key_index.h"
 #include "download/record_reader.h"
 #include "foundation/archive.h"
 #include "foundation/field_format.h"
@@ -15,31 +16,27 @@
 
 namespace trqx {
 
-// One order: where its bytes begin in the order file. Its columns are split out on demand, so
-// the file's bytes are all that is held per order. The record refers to the file's byte store,
-// not to the bytes' address, and COrderFile can be neither copied nor moved: the record stays
-// valid while the file grows, for as long as the COrderFile that handed it out.
-class OrderRecord {
- public:
-  OrderRecord(const std::string& bytes, std::size_t begin) : m_bytes(&bytes), m_begin(begin) {}
-  // Splits the record with reader, reset first; its Tokens() then hold the record's columns.
-  // Reusing one reader for many records allocates only for the longest.
-  void Split(CsvLineReader& reader) const;
-  // The value of column; empty when the record is shorter.
-  std::string operator[](std::size_t column) const;
-
- private:
-  const std::string* m_bytes;
-  std::size_t m_begin;
+// One order: where its columns, read once, lie in the order file's store. Valid for as long
+// as the COrderFile that handed it out and the group it came with.
+struct OrderRecord {
+  std::size_t m_offset = 0;
 };
-// The orders of one basket, in file order; a group always holds at least one record.
-using BasketGroup = std::vector<OrderRecord>;
+
+// The orders of one basket: its basket ID as it stands in the file, and where the last of its
+// records lies; each record leads back to the one before it. A group holds at least one record.
+struct BasketGroup {
+  std::string_view m_basketId;
+  std::size_t m_last = 0;
+  std::size_t m_count = 0;
+};
 
 // The value in column of the split record; empty when the record is shorter.
 std::string_view ColumnValue(const TokenList& record, std::size_t column);
 
 // The order file grouped into baskets: groups keep the order in which their basket ID first
-// appears, records keep file order within a group. Basket IDs are compared exactly.
+// appears, records keep file order within a group. Basket IDs are compared exactly. The file
+// is split once; each order keeps only its values of the field list's columns, without the
+// Basket ID, which is its group's, so the store stays smaller than the file.
 class COrderFile {
  public:
   explicit COrderFile(const std::vector<OstraneField>& downloadFields);
@@ -54,30 +51,39 @@ class COrderFile {
   bool Finish();
 
   const std::vector<BasketGroup>& Groups() const { return m_groups; }
+  // The group's records in file order, into records (emptied first; reuse it to allocate only
+  // for the largest group).
+  void Records(const BasketGroup& group, std::vector<OrderRecord>& records) const;
+  // The record's first Columns().m_columnCount values, into values (resized to that count);
+  // a column the record did not have is empty. The views hold while this file does.
+  void Split(const BasketGroup& group, OrderRecord record,
+             std::vector<std::string_view>& values) const;
   // Every record read, those without fields included.
   std::size_t RecordCount() const { return m_recordCount; }
   const OrderColumns& Columns() const { return m_columns; }
   // The group's basket ID as it stands: its first record's Basket ID column.
   std::string GetBasketID(const BasketGroup& group) const;
   // The record's Order ID column as it stands.
-  std::string GetOrderRefID(const OrderRecord& record) const;
+  std::string GetOrderRefID(const BasketGroup& group, OrderRecord record) const;
   // Releases all groups.
   void ReleaseGroups();
 
  private:
-  // Counts the record that ends at end and, unless it has no fields, files it into its
-  // basket's group.
-  void AddRecord(const TokenList& tokens, std::size_t end);
-  // Splits bytes just added to the byte store; false at a bad record.
-  bool Split(std::string_view stored);
+  // Counts the record and, unless it has no fields, stores it in its basket's group.
+  void AddRecord(const TokenList& tokens);
+  // Splits a chunk of the file; false at a bad record.
+  bool SplitChunk(std::string_view chunk);
 
   OrderColumns m_columns;
-  // Every byte fed, once; the records view it by offset.
-  std::string m_bytes;
-  std::size_t m_recordBegin = 0;
+  // Per order: the distance back to the group's previous record (0 for its first), the number
+  // of columns the order had (at most the list's), then each column's length and bytes, the
+  // Basket ID column left out; all numbers as variable-length integers.
+  std::string m_store;
   RecordSplitter m_splitter;
   std::vector<BasketGroup> m_groups;
-  std::unordered_map<std::string, std::size_t, StringKeyHash, std::equal_to<>> m_groupIndex;
+  // The groups' basket IDs, which never move, so that the groups may view them.
+  std::deque<std::string> m_basketIds;
+  KeyIndex m_groupIndex;
   std::size_t m_recordCount = 0;
 };
 

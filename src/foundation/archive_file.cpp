@@ -40,8 +40,14 @@ ArchiveLoad LoadArchiveFile(const std::string& path,
 ArchiveLoad ReadArchiveRecords(LockedFile& file,
                                const std::function<bool(const TokenList&)>& onRecord,
                                CFileError& error) {
-  CsvLineReader reader(',');
   char chunk[kReadChunk];
+  return ReadArchiveRecords(file, onRecord, chunk, error);
+}
+
+ArchiveLoad ReadArchiveRecords(LockedFile& file,
+                               const std::function<bool(const TokenList&)>& onRecord,
+                               std::span<char> chunk, CFileError& error) {
+  CsvLineReader reader(',');
   // Hands over a completed record; false when the caller wants no more.
   const auto deliver = [&]() {
     const bool more = reader.Tokens().empty() || onRecord(reader.Tokens());
@@ -50,13 +56,13 @@ ArchiveLoad ReadArchiveRecords(LockedFile& file,
   };
   for (;;) {
     std::size_t got = 0;
-    if (!file.Read(chunk, sizeof chunk, got, error)) {
+    if (!file.Read(chunk.data(), chunk.size(), got, error)) {
       return ArchiveLoad::kFileError;
     }
     if (got == 0) {
       break;
     }
-    std::string_view rest(chunk, got);
+    std::string_view rest(chunk.data(), got);
     while (!rest.empty()) {
       std::size_t used = 0;
       const CsvStatus status = reader.Feed(rest, used);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <span>
 #include <string>
 
 #include "foundation/archive.h"
@@ -27,5 +28,10 @@ ArchiveLoad LoadArchiveFile(const std::string& path,
 ArchiveLoad ReadArchiveRecords(LockedFile& file,
                                const std::function<bool(const TokenList&)>& onRecord,
                                CFileError& error);
+// The same, reading pieces of up to chunk's size into chunk, which the caller may keep from
+// file to file.
+ArchiveLoad ReadArchiveRecords(LockedFile& file,
+                               const std::function<bool(const TokenList&)>& onRecord,
+                               std::span<char> chunk, CFileError& error);
 
 }  // namespace trqx

@@ -124,6 +124,22 @@ TEST_F(DownLoadDlgTest, BadFieldsAndAnUnwritableReportFailOnlyWhatTheyTouch) {
   EXPECT_EQ(m_view.m_percentTexts, Texts{"Percent Downloaded:  %0"});
 }
 
+TEST_F(DownLoadDlgTest, AReportHoldsNothingOfThePreviousBasket) {
+  // The mapping writes the cached Account of each order. B0's first order has one; B1, smaller,
+  // has none in its cache file, so its row stays empty though rows are reused.
+  Put("NVFormat.cfg",
+      "OstraneField,4,Name,Value,ACCOUNT,Width,Value,10,Type,Value,13,Category,Value,2\r\n" +
+          FieldLine("BASKETID", 25) + FieldLine("ORDERID", 26));
+  Put("Upload/Cache", "/");
+  Put("Upload/Cache/03-06-26B0.cch", "HDR,\r\nDATA,O0,A0\r\nDATA,O1,A1\r\n");
+  Put("Upload/Cache/03-06-26B1.cch", "HDR,\r\n");
+  Put("orders.txt", "B0,O0\nB0,O1\nB1,O2\n");
+  ASSERT_TRUE(Run());
+  EXPECT_EQ(m_view.m_messages, Texts{});
+  EXPECT_EQ(Report("B0"), "A0\r\nA1\r\n");
+  EXPECT_EQ(Report("B1"), "\r\n");
+}
+
 TEST_F(DownLoadDlgTest, StartUpEndsAtTheFirstFileItCannotUse) {
   const std::string format = m_app.File("NVFormat.cfg");
   const std::string badSettings = "COpenNVInternalSettings,1,CopyDir,Value\r\n";

@@ -26,13 +26,30 @@ using Groups = std::vector<std::vector<std::string>>;
 
 Groups OrderIds(const COrderFile& file) {
   Groups groups;
+  std::vector<OrderRecord> records;
   for (const BasketGroup& group : file.Groups()) {
     auto& ids = groups.emplace_back();
-    for (const OrderRecord& record : group) {
-      ids.emplace_back(file.GetOrderRefID(record));
+    file.Records(group, records);
+    for (const OrderRecord& record : records) {
+      ids.emplace_back(file.GetOrderRefID(group, record));
     }
   }
   return groups;
+}
+
+// Every order's columns as the file holds them, group by group.
+std::vector<std::vector<std::string>> HeldColumns(const COrderFile& file) {
+  std::vector<std::vector<std::string>> held;
+  std::vector<OrderRecord> records;
+  std::vector<std::string_view> values;
+  for (const BasketGroup& group : file.Groups()) {
+    file.Records(group, records);
+    for (const OrderRecord& record : records) {
+      file.Split(group, record, values);
+      held.emplace_back(values.begin(), values.end());
+    }
+  }
+  return held;
 }
 
 TEST(OrderFile, GroupsByExactBasketIdInOrderOfFirstAppearance) {
@@ -50,7 +67,7 @@ TEST(OrderFile, GroupsByExactBasketIdInOrderOfFirstAppearance) {
     EXPECT_EQ(file.RecordCount(), 7u);  // the empty record counts
     EXPECT_EQ(OrderIds(file), (Groups{{"O1", "O4"}, {"O2"}, {"O3", ""}, {"O6"}}));
     EXPECT_EQ(file.GetBasketID(file.Groups()[3]), " B1 ");
-    EXPECT_EQ(file.Groups()[2][0][0], "BRK,B");
+    EXPECT_EQ(HeldColumns(file)[3][0], "BRK,B");
   }
   // A bad record, here an unterminated quote, ends the reading; what came before stays.
   COrderFile file(kFields);
@@ -58,9 +75,9 @@ TEST(OrderFile, GroupsByExactBasketIdInOrderOfFirstAppearance) {
   EXPECT_EQ(OrderIds(file), (Groups{{"O1"}}));
 }
 
-// Each order is split again from its bytes when it is used; it must give the columns that the
-// first reading gave, whatever ends the record or the file.
-TEST(OrderFile, AnOrderSplitAgainGivesTheColumnsFirstRead) {
+// Each order keeps the values of the list's columns from the one reading: the columns that
+// reading gave, whatever ends the record or the file, however long a value.
+TEST(OrderFile, AnOrderHeldGivesTheColumnsOfTheReading) {
   struct Case {
     const char* what;
     std::string data;
@@ -73,14 +90,30 @@ TEST(OrderFile, AnOrderSplitAgainGivesTheColumnsFirstRead) {
       {.what = "line feeds only", .data = "IBM,B,1,B1,O1\nKO,S,2,B2,O2\n"},
       {.what = "empty records between orders", .data = "\r\n\nIBM,B,1,B1,O1\r\n\r\nKO,,,B1,O2\r\n"},
       {.what = "trailing carriage returns after the last line", .data = "IBM,B,1,B1,O1\n\r\r"},
+      {.what = "more columns than the list has", .data = "IBM,B,1,B1,O1,x,y\n"},
+      {.what = "a record that ends before its Basket ID", .data = "IBM,B\nKO,S,2,B1,O2\n\"\",,"},
+      {.what = "values and distances longer than a length byte holds",
+       .data = "IBM,B," + std::string(300, 'x') + ",B1,O1\nKO,S,2,B2,O2\nVOD,B,1,B1,O3\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    std::vector<TokenList> firstRead;
+    // The reading's groups, and in each the first five columns (the list's) of each record.
+    std::vector<std::vector<TokenList>> groups;
     RecordSplitter splitter(',', [&](TokenList& record) {
-      if (!record.empty()) {
-        firstRead.push_back(record);
+      if (record.empty()) {
+        return;
       }
+      TokenList columns;
+      for (std::size_t column = 0; column < 5; ++column) {
+        columns.emplace_back(ColumnValue(record, column));
+      }
+      for (auto& group : groups) {
+        if (group.front()[3] == columns[3]) {
+          group.push_back(columns);
+          return;
+        }
+      }
+      groups.push_back({columns});
     });
     ASSERT_EQ(splitter.Feed(c.data), RecordSplitter::Status::kMore);
     ASSERT_EQ(splitter.Finish(), RecordSplitter::Status::kMore);
@@ -88,15 +121,11 @@ TEST(OrderFile, AnOrderSplitAgainGivesTheColumnsFirstRead) {
     COrderFile file(kFields);
     ASSERT_TRUE(file.Feed(c.data));
     ASSERT_TRUE(file.Finish());
-    std::vector<TokenList> splitAgain;
-    CsvLineReader reader(',');
-    for (const BasketGroup& group : file.Groups()) {
-      for (const OrderRecord& record : group) {
-        record.Split(reader);
-        splitAgain.push_back(reader.Tokens());
-      }
+    std::vector<TokenList> firstRead;
+    for (const auto& group : groups) {
+      firstRead.insert(firstRead.end(), group.begin(), group.end());
     }
-    EXPECT_EQ(splitAgain, firstRead);
+    EXPECT_EQ(HeldColumns(file), firstRead);
   }
 }
 
@@ -125,6 +154,39 @@ TEST(CacheInfo, KeepsTheLastHeaderAndTheFirstDataLineOfAKeyAndRejectsBadLines) {
   // Yesterday's file is not found today.
   std::filesystem::rename(path, CacheFilePath(folder.Path(), today - 86400, "B1"));
   EXPECT_EQ(ReadCacheFile(path, 2, 1, info, error), RecordFileResult::kOpenFailed);
+}
+
+// One info reads basket after basket: a large file, its repeated keys found at their first
+// line, then a small one that holds nothing of the large one.
+TEST(CacheInfo, ReadAgainHoldsOnlyTheNewFile) {
+  ScratchFolder folder;
+  const std::string path = folder.File("b.cch");
+  std::string large = "HDR,,A\r\n";
+  for (int i = 0; i < 300; ++i) {
+    large += "DATA,O" + std::to_string(i) + ",first" + std::to_string(i) + "\r\n";
+  }
+  for (int i = 0; i < 300; i += 7) {
+    large += "DATA,O" + std::to_string(i) + ",again\r\n";
+  }
+  CCacheInfo info;
+  CFileError error;
+  WriteWholeFile(path, large);
+  ASSERT_EQ(ReadCacheFile(path, 1, 1, info, error), RecordFileResult::kOk);
+  EXPECT_EQ(info.Data().size(), 343u);
+  for (int i = 0; i < 300; ++i) {
+    const CCacheEntry* found = info.FindData("O" + std::to_string(i));
+    ASSERT_NE(found, nullptr) << i;
+    EXPECT_EQ(found->m_values, std::vector<std::string>{"first" + std::to_string(i)});
+  }
+  EXPECT_EQ(info.FindData("O300"), nullptr);
+
+  WriteWholeFile(path, "DATA,O1,small\r\n");
+  ASSERT_EQ(ReadCacheFile(path, 1, 1, info, error), RecordFileResult::kOk);
+  EXPECT_EQ(info.Data().size(), 1u);
+  EXPECT_EQ(info.Header().m_values, std::vector<std::string>{});
+  EXPECT_EQ(info.FindData("O2"), nullptr);
+  ASSERT_NE(info.FindData("O1"), nullptr);
+  EXPECT_EQ(info.FindData("O1")->m_values, std::vector<std::string>{"small"});
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // Feeds the input to the order-file reader in pieces whose size the first byte chooses, and
-// checks its indexed grouping, each record split again from its offset, against a plain
-// search over the groups of the same records read in one piece.
+// checks its indexed grouping, each record's held columns read back, against a plain search
+// over the groups of the same records read in one piece.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -9,7 +9,6 @@
 
 #include "download/order_file.h"
 #include "download/record_reader.h"
-#include "foundation/csv_line_reader.h"
 #include "support/fields.h"
 #include "support/fuzz_target.h"
 
@@ -27,6 +26,7 @@ const std::vector<trqx::OstraneField> kFields = trqx::Fields({
     {.type = 26, .category = trqx::kCategoryDownload},
 });
 constexpr std::size_t kBasketColumn = 2;
+constexpr std::size_t kColumnCount = 4;
 
 }  // namespace
 
@@ -39,6 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   trqx::COrderFile file(kFields);
   Check(file.Columns().m_basketId == kBasketColumn && file.Columns().m_orderRefId == 3);
+  Check(file.Columns().m_columnCount == kColumnCount);
   bool good = true;
   for (std::size_t at = 0; good && at < input.size(); at += piece) {
     good = file.Feed(input.substr(at, piece));
@@ -52,30 +53,37 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (record.empty()) {
       return;
     }
-    const std::string_view basket = trqx::ColumnValue(record, kBasketColumn);
+    // The file holds the list's columns only, each record's padded with empty ones.
+    trqx::TokenList columns;
+    for (std::size_t column = 0; column < kColumnCount; ++column) {
+      columns.emplace_back(trqx::ColumnValue(record, column));
+    }
     for (auto& group : expected) {
-      if (trqx::ColumnValue(group.front(), kBasketColumn) == basket) {
-        group.push_back(record);
+      if (group.front()[kBasketColumn] == columns[kBasketColumn]) {
+        group.push_back(columns);
         return;
       }
     }
-    expected.push_back({record});
+    expected.push_back({columns});
   });
   const bool oneGood = splitter.Feed(input) == trqx::RecordSplitter::Status::kMore &&
                        splitter.Finish() == trqx::RecordSplitter::Status::kMore;
 
   Check(good == oneGood);
   Check(records == file.RecordCount());
-  // The records hold offsets only: split again, they must give what one reading gave.
+  // Read back from the store, the records must give what one reading gave.
   std::vector<std::vector<trqx::TokenList>> grouped;
-  trqx::CsvLineReader reader(',');
+  std::vector<trqx::OrderRecord> held;
+  std::vector<std::string_view> values;
   for (const trqx::BasketGroup& group : file.Groups()) {
     grouped.emplace_back();
-    for (const trqx::OrderRecord& record : group) {
-      record.Split(reader);
-      grouped.back().push_back(reader.Tokens());
-      Check(trqx::ColumnValue(reader.Tokens(), kBasketColumn) == file.GetBasketID(group));
-      Check(file.GetOrderRefID(record).size() <= input.size());
+    file.Records(group, held);
+    Check(held.size() == group.m_count);
+    for (const trqx::OrderRecord& record : held) {
+      file.Split(group, record, values);
+      grouped.back().emplace_back(values.begin(), values.end());
+      Check(values[kBasketColumn] == file.GetBasketID(group));
+      Check(file.GetOrderRefID(group, record).size() <= input.size());
     }
   }
   Check(grouped == expected);
