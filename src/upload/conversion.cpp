@@ -190,9 +190,9 @@ ConvertResult ConvertOpenFiles(const ConvertRequest& request, std::string& curre
   }
   desk.Close(error);
 
-  if (!result.m_cacheHeaderValues.empty() || !result.m_cacheRecords.empty()) {
+  if (!result.m_cacheHeaderValues.empty() || result.m_cacheRecords > 0) {
     const CCacheEntry header{"HDR", "", result.m_cacheHeaderValues};
-    if (!WriteCacheFile(request.m_cacheDir, cacheBasket, cacheSuffix, header, result.m_cacheRecords,
+    if (!WriteCacheFile(request.m_cacheDir, cacheBasket, cacheSuffix, header, state.m_cacheLines,
                         request.m_when, error)) {
       return Failure(ConvertFailure::kFileError, error);
     }

@@ -291,7 +291,7 @@ void PlaceFieldValue(const FieldMap& field, std::string& value, ConversionState&
   }
 }
 
-RowEnd FinishRow(RowState& row, CUploadWriter& out, ConvertResult& result) {
+RowEnd FinishRow(RowState& row, CUploadWriter& out, ConversionState& state, ConvertResult& result) {
   if (!row.m_hasColumnField) {
     return RowEnd::kStop;
   }
@@ -299,9 +299,9 @@ RowEnd FinishRow(RowState& row, CUploadWriter& out, ConvertResult& result) {
     return RowEnd::kRejected;
   }
   if (!row.m_cacheValues.empty()) {
-    result.m_cacheRecords.push_back(
-        CCacheEntry{"DATA", row.m_cacheKey, std::move(row.m_cacheValues)});
+    state.m_cacheLines.Add(CCacheEntry{"DATA", row.m_cacheKey, std::move(row.m_cacheValues)});
     row.m_cacheValues.clear();
+    ++result.m_cacheRecords;
   }
   row.m_record += '\n';
   out.Write(row.m_record);

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "foundation/cache_file.h"
 #include "upload/field_map.h"
 #include "upload/mapping.h"
 #include "upload/upload_writer.h"
@@ -19,7 +20,8 @@ struct ConversionState {
   std::string m_delimiter;                   // separates the values of a record ("" when none)
   std::size_t m_tickerPosition = kNoTicker;  // first "Ticker" of the upload field list
   bool m_convertDots = false;
-  std::string m_lastCodeType;  // the value most recently produced for a Type 28 field
+  std::string m_lastCodeType;    // the value most recently produced for a Type 28 field
+  CCacheDataLines m_cacheLines;  // the cache file's "DATA" records of the accepted rows
 };
 
 // One row being turned into one record.
@@ -57,8 +59,8 @@ void PlaceFieldValue(const FieldMap& field, std::string& value, ConversionState&
 
 // The end of a row. kStop: the mapping has no column-mapped data field, nothing is written
 // and the conversion's rows end. Otherwise an accepted row's record goes to out (with a line
-// feed) and its cache record, when it holds values, to result.
+// feed) and its cache record, when it holds values, to state's cache lines.
 enum class RowEnd { kWritten, kRejected, kStop };
-RowEnd FinishRow(RowState& row, CUploadWriter& out, ConvertResult& result);
+RowEnd FinishRow(RowState& row, CUploadWriter& out, ConversionState& state, ConvertResult& result);
 
 }  // namespace trqx

@@ -118,7 +118,7 @@ class FixedSource : public ConversionSource {
         }
         RunFieldPipeline(field, i, field.m_mapType, value, DefaultLength(field), state, row);
       }
-      if (FinishRow(row, out, result) == RowEnd::kStop) {
+      if (FinishRow(row, out, state, result) == RowEnd::kStop) {
         return ConvertFailure::kNone;
       }
     }

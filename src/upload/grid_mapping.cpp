@@ -112,7 +112,7 @@ class GridSource : public ConversionSource {
         }
         RunFieldPipeline(field, i, field.m_mapType, value, std::string::npos, state, row);
       }
-      converting = FinishRow(row, out, result) != RowEnd::kStop;
+      converting = FinishRow(row, out, state, result) != RowEnd::kStop;
     }
   }
 

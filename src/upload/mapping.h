@@ -76,8 +76,8 @@ struct ConvertResult {
   std::string m_delimiter;        // header value of the Delimiter field ("" when none)
   bool m_basketNumbered = false;  // automatic numbering gave currentBasketId a new number
   std::vector<std::string> m_cacheHeaderValues;  // one per Type 12 field, mapping order
-  std::vector<CCacheEntry> m_cacheRecords;       // "DATA" records of the accepted rows
-  std::size_t m_recordsWritten = 0;              // data records in the upload file
+  std::size_t m_cacheRecords = 0;    // "DATA" records of the accepted rows (in the cache file)
+  std::size_t m_recordsWritten = 0;  // data records in the upload file
 };
 
 // The selection and format part of every upload mapping ("CMapping", 3 entries), and the

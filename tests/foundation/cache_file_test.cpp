@@ -55,6 +55,20 @@ TEST_F(CacheFileTest, WritesTheHeaderThenTheDataLinesWithExactBytes) {
   EXPECT_EQ(ReadWholeFile(path), "HDR,\r\nDATA,C,5,\r\n");
 }
 
+// Data lines beyond what is held in memory go through a temporary file and come back whole,
+// in order, with the lines added after the spill.
+TEST_F(CacheFileTest, ManyDataLinesComeBackInOrder) {
+  std::vector<CCacheEntry> data;
+  std::string expected = "HDR,,h\r\n";
+  for (std::size_t i = 0; expected.size() < 3 * CCacheDataLines::kHeldBytes; ++i) {
+    const std::string key = "ORD" + std::to_string(i);
+    data.push_back({"DATA", key, {"note " + std::to_string(i)}});
+    expected += "DATA," + key + ",note " + std::to_string(i) + "\r\n";
+  }
+  ASSERT_TRUE(Write(m_folder.Path(), "7", "", {"h"}, data));
+  EXPECT_EQ(ReadWholeFile(m_folder.File("03-06-267.cch")), expected);
+}
+
 TEST_F(CacheFileTest, AFileThatCannotBeCreatedLeavesAFileError) {
   EXPECT_FALSE(Write(m_folder.File("missing"), "1", "", {}));
   EXPECT_EQ(m_error.m_cause, FileErrorCause::kOpen);

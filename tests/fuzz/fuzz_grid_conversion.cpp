@@ -86,7 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::Check(upload.rfind("START-OF-FILE\n", 0) == 0);
     fuzz::Check(upload.size() >= 11 && upload.compare(upload.size() - 11, 11, "END-OF-FILE") == 0);
     fuzz::Check(result.m_recordsWritten <= lineFeeds + 1);
-    fuzz::Check(result.m_cacheRecords.size() == result.m_recordsWritten);
+    fuzz::Check(result.m_cacheRecords == result.m_recordsWritten);
     std::size_t lines = 0;
     for (const char c : upload) {
       lines += c == '\n';

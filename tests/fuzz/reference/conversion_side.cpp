@@ -141,7 +141,6 @@ std::string ConvertSide(std::string_view input) {
   Append(out, "basketConstant",
          (choice.flags & 3) == 0 ? fixed.m_fields[2].m_constant : grid.m_fields[2].m_constant);
   Append(out, "records", std::to_string(result.m_recordsWritten));
-  Append(out, "cacheRecords", std::to_string(result.m_cacheRecords.size()));
   std::vector<std::string> files;
   for (const auto& entry : std::filesystem::directory_iterator(folder.Path())) {
     files.push_back(entry.path().filename().string());
