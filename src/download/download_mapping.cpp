@@ -145,26 +145,30 @@ void OutputGrid::Clear() {
   m_lineCount = 0;
 }
 
-std::vector<GridCell>& OutputGrid::Row(std::size_t index) {
-  for (; m_rowCount <= index; ++m_rowCount) {
-    if (m_rowCount < m_rows.size()) {
-      m_rows[m_rowCount].clear();
+namespace {
+
+// Element index of a list whose first inUse elements are in use; the ones up to it come into
+// use empty, reusing the room of earlier baskets.
+template <class T>
+T& TakeInUse(std::vector<T>& list, std::size_t& inUse, std::size_t index) {
+  for (; inUse <= index; ++inUse) {
+    if (inUse < list.size()) {
+      list[inUse].clear();
     } else {
-      m_rows.emplace_back();
+      list.emplace_back();
     }
   }
-  return m_rows[index];
+  return list[index];
+}
+
+}  // namespace
+
+std::vector<GridCell>& OutputGrid::Row(std::size_t index) {
+  return TakeInUse(m_rows, m_rowCount, index);
 }
 
 std::string& OutputGrid::Line(std::size_t index) {
-  for (; m_lineCount <= index; ++m_lineCount) {
-    if (m_lineCount < m_lines.size()) {
-      m_lines[m_lineCount].clear();
-    } else {
-      m_lines.emplace_back();
-    }
-  }
-  return m_lines[index];
+  return TakeInUse(m_lines, m_lineCount, index);
 }
 
 std::string_view CDownLoadAssembledRecord::Get(std::size_t index) const {
