@@ -75,6 +75,17 @@ function(trqx_program name)
   trqx_allow_includes(apps/${name} ${ARGN})
 endfunction()
 
+# A program with a console front-end and, when TRQX_GUI is on, a window (main.cpp then sees
+# TRQX_GUI defined).
+function(trqx_windowed_program name console_layer gui_layer)
+  if(TRQX_GUI)
+    trqx_program(${name} ${console_layer} ${gui_layer})
+    target_compile_definitions(${name} PRIVATE TRQX_GUI)
+  else()
+    trqx_program(${name} ${console_layer})
+  endif()
+endfunction()
+
 # Every folder under apps/ with a main.cpp must have its trqx_program line.
 function(trqx_check_programs)
   file(GLOB mains CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/apps/*/main.cpp)

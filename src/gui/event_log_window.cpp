@@ -88,6 +88,29 @@ QTreeWidget* EventLogWindow::List() const {
   return m_list;
 }
 
+void MainEventLog::Load(const std::vector<CLogEntry>& entries) {
+  if (m_window == nullptr) {
+    m_window = new EventLogWindow(m_flavour, EventLogWindow::Order::kNewestFirst, m_owner);
+  }
+  m_window->AddEntries(entries);
+}
+
+void MainEventLog::Add(const CLogEntry& entry) {
+  if (m_window != nullptr) {
+    m_window->AddEntry(entry);
+  }
+}
+
+bool MainEventLog::Show() {
+  if (m_window == nullptr) {
+    return false;
+  }
+  m_window->showNormal();
+  m_window->raise();
+  m_window->activateWindow();
+  return true;
+}
+
 bool DisplayAvailable() {
   for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
     const char* value = std::getenv(name);

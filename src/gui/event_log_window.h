@@ -33,6 +33,24 @@ class EventLogWindow : public QDialog {
   QTreeWidget* m_list;  // owned by the window
 };
 
+// The Event Log of a client or server main window: made once the log file was read back,
+// fed every new line from then on, brought up on request. The window is owner's child.
+class MainEventLog {
+ public:
+  MainEventLog(LogFlavour flavour, QWidget* owner) : m_flavour(flavour), m_owner(owner) {}
+
+  void Load(const std::vector<CLogEntry>& entries);
+  void Add(const CLogEntry& entry);
+  // False when the log file was never read back.
+  bool Show();
+  EventLogWindow* Window() const { return m_window; }
+
+ private:
+  LogFlavour m_flavour;
+  QWidget* m_owner;
+  EventLogWindow* m_window = nullptr;
+};
+
 // True when a window can be shown: a display is named (DISPLAY, WAYLAND_DISPLAY) or a Qt
 // platform plugin is chosen (QT_QPA_PLATFORM, e.g. offscreen).
 bool DisplayAvailable();

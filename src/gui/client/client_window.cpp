@@ -185,26 +185,15 @@ void ClientWindow::closeEvent(QCloseEvent* event) {
 // ---- ClientView ----
 
 void ClientWindow::ShowLoadedLog(const std::vector<CLogEntry>& entries) {
-  if (m_log == nullptr) {
-    m_log = new EventLogWindow(LogFlavour::kClient, EventLogWindow::Order::kNewestFirst, this);
-  }
-  m_log->AddEntries(entries);
+  m_log.Load(entries);
 }
 
 void ClientWindow::AddLogLine(const CLogEntry& entry) {
-  if (m_log != nullptr) {
-    m_log->AddEntry(entry);
-  }
+  m_log.Add(entry);
 }
 
 bool ClientWindow::ShowEventLog() {
-  if (m_log == nullptr) {
-    return false;
-  }
-  m_log->showNormal();
-  m_log->raise();
-  m_log->activateWindow();
-  return true;
+  return m_log.Show();
 }
 
 void ClientWindow::FillRow(int index, const CUploadHistoryRow& row) {
@@ -297,7 +286,7 @@ void ClientWindow::CloseWindow() {
     }
     box->reject();
   }
-  for (QWidget* owned : {static_cast<QWidget*>(m_log), static_cast<QWidget*>(m_progress),
+  for (QWidget* owned : {static_cast<QWidget*>(m_log.Window()), static_cast<QWidget*>(m_progress),
                          static_cast<QWidget*>(m_statusWindow)}) {
     if (owned != nullptr) {
       owned->hide();

@@ -12,6 +12,7 @@
 #include "client/client_view.h"
 #include "client/trqx_client_dlg.h"
 #include "foundation/sys/event_loop.h"
+#include "gui/event_log_window.h"
 
 class QAction;
 class QLabel;
@@ -20,7 +21,6 @@ class QTreeWidget;
 
 namespace trqx {
 
-class EventLogWindow;
 class UploadProgressWindow;
 class UploadStatusWindow;
 
@@ -75,7 +75,7 @@ class ClientWindow final : public QMainWindow, public ClientView {
   // Null until first shown (progress, status) or until the loaded log arrives (event log).
   UploadProgressWindow* ProgressWindow() const { return m_progress; }
   UploadStatusWindow* StatusWindow() const { return m_statusWindow; }
-  EventLogWindow* LogWindow() const { return m_log; }
+  EventLogWindow* LogWindow() const { return m_log.Window(); }
 
  protected:
   // The close box asks "Confirm Exit" as "Exit" does; only CloseWindow lets it close.
@@ -105,7 +105,7 @@ class ClientWindow final : public QMainWindow, public ClientView {
   QTreeWidget* m_history = nullptr;
   QLabel* m_status = nullptr;
   // Children of this window, made when first needed and never deleted before it.
-  EventLogWindow* m_log = nullptr;
+  MainEventLog m_log{LogFlavour::kClient, this};
   UploadProgressWindow* m_progress = nullptr;
   UploadStatusWindow* m_statusWindow = nullptr;
 };

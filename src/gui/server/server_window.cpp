@@ -296,26 +296,15 @@ void ServerWindow::DeleteOldestHistoryRow() {
 }
 
 void ServerWindow::ShowLoadedLog(const std::vector<CLogEntry>& entries) {
-  if (m_eventLog == nullptr) {
-    m_eventLog = new EventLogWindow(LogFlavour::kServer, EventLogWindow::Order::kNewestFirst, this);
-  }
-  m_eventLog->AddEntries(entries);
+  m_eventLog.Load(entries);
 }
 
 void ServerWindow::AddLogLine(const CLogEntry& entry) {
-  if (m_eventLog != nullptr) {
-    m_eventLog->AddEntry(entry);
-  }
+  m_eventLog.Add(entry);
 }
 
 bool ServerWindow::ShowEventLog() {
-  if (m_eventLog == nullptr) {
-    return false;
-  }
-  m_eventLog->showNormal();
-  m_eventLog->raise();
-  m_eventLog->activateWindow();
-  return true;
+  return m_eventLog.Show();
 }
 
 void ServerWindow::Beep(unsigned, unsigned) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "gui/event_log_window.h"
 #include "server/server_view.h"
 
 class QAction;
@@ -20,7 +21,6 @@ class QTreeWidget;
 namespace trqx {
 
 class CVEXOServerDlg;
-class EventLogWindow;
 
 // A status box: its whole rectangle filled with the state's colour, the text in white,
 // centred on one line.
@@ -89,7 +89,7 @@ class ServerWindow final : public QMainWindow, public ServerView {
   QPushButton* ApplyButton() const { return m_apply; }
   QLabel* SerialNumberLabel() const { return m_serialNumber; }
   QTreeWidget* History() const { return m_history; }
-  EventLogWindow* EventLog() const { return m_eventLog; }
+  EventLogWindow* EventLog() const { return m_eventLog.Window(); }
 
  protected:
   // The close box is the Exit command: the window closes only when the dialog says so.
@@ -122,7 +122,7 @@ class ServerWindow final : public QMainWindow, public ServerView {
   QPushButton* m_apply = nullptr;
   QLabel* m_serialNumber = nullptr;
   QTreeWidget* m_history = nullptr;
-  EventLogWindow* m_eventLog = nullptr;
+  MainEventLog m_eventLog{LogFlavour::kServer, this};
   QAction* m_start = nullptr;
   QAction* m_stop = nullptr;
   QAction* m_exit = nullptr;
