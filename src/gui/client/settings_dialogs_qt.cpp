@@ -84,9 +84,11 @@ InternalSettingsDialog::InternalSettingsDialog(CInternalSettingsDlg& logic, QWid
   auto* right = new QVBoxLayout;
   right->addWidget(MakeServerGroup());
   right->addWidget(autoIncrement);
-  right->addWidget(MakeAppendGroup());
+  right->addWidget(MakeListGroup("Append UUID/Login ", kAppendUuidLogin,
+                                 CInternalSettingsDlg::kAppendChoices, &Values::m_appendUuidLogin));
   right->addWidget(MakePollGroup());
-  right->addWidget(MakeExcelGroup());
+  right->addWidget(MakeListGroup("Excel File Format Conv. ", kExcelFormat,
+                                 CInternalSettingsDlg::kExcelFormats, &Values::m_excelFileFormat));
   right->addStretch();
   auto* bottom = new QHBoxLayout;
   bottom->addWidget(advanced);
@@ -213,18 +215,20 @@ QWidget* InternalSettingsDialog::MakeServerGroup() {
   return group;
 }
 
-QWidget* InternalSettingsDialog::MakeAppendGroup() {
-  auto* group = new QGroupBox(tr("Append UUID/Login "), this);
+// A stored value outside the list shows no choice and stays unless one is made.
+QWidget* InternalSettingsDialog::MakeListGroup(const char* title, SettingsControl control,
+                                               std::span<const char* const> choices,
+                                               int CInternalSettingsDlg::Values::*field) {
+  auto* group = new QGroupBox(tr(title), this);
   auto* list = new QComboBox(group);
-  list->setObjectName(ControlName(kAppendUuidLogin));
-  for (const char* choice : CInternalSettingsDlg::kAppendChoices) {
+  list->setObjectName(ControlName(control));
+  for (const char* choice : choices) {
     list->addItem(Q(choice));
   }
-  // A stored value outside the list shows no choice and stays unless one is made.
-  list->setCurrentIndex(m_logic.Get().m_appendUuidLogin);
+  list->setCurrentIndex(m_logic.Get().*field);
   connect(list, &QComboBox::activated, this,
-          [this](int index) { m_logic.Edit().m_appendUuidLogin = index; });
-  m_controls[kAppendUuidLogin] = list;
+          [this, field](int index) { m_logic.Edit().*field = index; });
+  m_controls[control] = list;
   auto* layout = new QHBoxLayout(group);
   layout->addWidget(list);
   return group;
@@ -251,22 +255,6 @@ QWidget* InternalSettingsDialog::MakePollGroup() {
   detectRow->addWidget(timer);
   form->addRow(tr("File Detection Method"), detectRow);
   form->addRow(tr("Timer Interval (Sec)"), AddEdit(kTimerInterval, &Values::m_timerInterval));
-  return group;
-}
-
-QWidget* InternalSettingsDialog::MakeExcelGroup() {
-  auto* group = new QGroupBox(tr("Excel File Format Conv. "), this);
-  auto* list = new QComboBox(group);
-  list->setObjectName(ControlName(kExcelFormat));
-  for (const char* format : CInternalSettingsDlg::kExcelFormats) {
-    list->addItem(Q(format));
-  }
-  list->setCurrentIndex(m_logic.Get().m_excelFileFormat);
-  connect(list, &QComboBox::activated, this,
-          [this](int index) { m_logic.Edit().m_excelFileFormat = index; });
-  m_controls[kExcelFormat] = list;
-  auto* layout = new QHBoxLayout(group);
-  layout->addWidget(list);
   return group;
 }
 

@@ -3,6 +3,7 @@
 #include <QDialog>
 
 #include <map>
+#include <span>
 
 #include "settings/settings_dialogs.h"
 
@@ -44,9 +45,11 @@ class InternalSettingsDialog final : public QDialog {
   QWidget* MakeTerminalGroup();
   QWidget* MakePortfolioGroup();
   QWidget* MakeServerGroup();
-  QWidget* MakeAppendGroup();
   QWidget* MakePollGroup();
-  QWidget* MakeExcelGroup();
+  // A group holding one drop-down list of choices, its index the value of field.
+  QWidget* MakeListGroup(const char* title, SettingsControl control,
+                         std::span<const char* const> choices,
+                         int CInternalSettingsDlg::Values::*field);
   QLineEdit* AddEdit(SettingsControl control, std::string CInternalSettingsDlg::Values::*field);
   QCheckBox* AddCheck(SettingsControl control, const char* text,
                       bool CInternalSettingsDlg::Values::*field);
